@@ -1,0 +1,18 @@
+// Program-wide values of the shell, kept in one record.
+#pragma once
+#include <windows.h>
+#include <string>
+
+struct AppGlobals {
+  HINSTANCE instance = nullptr;   // the program's instance (its resources)
+  HWND frame = nullptr;           // the MDI frame window
+  HWND mdiClient = nullptr;
+  HWND statusLine = nullptr;
+  int modalFlag = 0;              // 1 while a message box or song file dialog is open
+};
+extern AppGlobals g_app;
+
+// Instance whose resources hold the program's texts.
+HINSTANCE AppInstance();
+// String-table text by id (at most 127 characters, as the program loads it).
+std::string LoadAppString(UINT id);

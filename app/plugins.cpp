@@ -1,0 +1,3 @@
+#include "plugins.h"
+
+ControllerPlugin g_plugins[kControllerPluginSlots];

@@ -1,0 +1,19 @@
+// The 16 controller plug-in slots. Each entry is null until its library is
+// bound; every call site tests it (and the slot's id) first.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct ControllerPlugin {
+  HMODULE library = nullptr;
+  uint16_t id = 0;                 // 0 = not registered
+  HGLOBAL songData = nullptr;      // per-song handle
+  HGLOBAL (WINAPI* newSongData)(uint16_t id) = nullptr;                          // 67
+  void (WINAPI* setSongData)(uint16_t id, HGLOBAL data, const char* gsd) = nullptr;  // 68
+  void (WINAPI* saveLayout)(uint16_t id) = nullptr;                              // 71
+  int (WINAPI* closeHook)(uint16_t id, UINT stringId) = nullptr;                 // 73
+  void (WINAPI* saveSettings)(uint16_t id) = nullptr;                            // 128
+};
+
+constexpr int kControllerPluginSlots = 16;
+extern ControllerPlugin g_plugins[kControllerPluginSlots];

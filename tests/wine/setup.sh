@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Starts what every test needs: a virtual display on a free number, a 32-bit
+# Wine prefix inside the build folder, and one persistent wine server.
+set -euo pipefail
+build="$1"
+mkdir -p "$build/wine"
+bash "$(dirname "$0")/cleanup.sh" "$build" || true
+
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$build/wine/xvfb.log" 2>&1 &
+echo $! >"$build/wine/xvfb.pid"
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+[ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on :$n"; exit 1; }
+echo ":$n" >"$build/wine/display"
+
+# shellcheck source=env.sh
+. "$(dirname "$0")/env.sh" "$build"
+wineserver -p >/dev/null 2>&1 </dev/null &
+# Start (or first create) the prefix's own processes here, with their output
+# in a log: a test that started them would hand them its output pipe, and the
+# test runner would wait for them.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i >"$build/wine/wineboot.log" 2>&1 </dev/null
+else
+  wineboot >"$build/wine/wineboot.log" 2>&1 </dev/null
+fi
+echo "wine prefix $WINEPREFIX ready, display $DISPLAY"
