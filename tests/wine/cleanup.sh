@@ -5,6 +5,9 @@ if [ -d "$build/wine/prefix" ]; then
   # shellcheck source=env.sh
   . "$(dirname "$0")/env.sh" "$build"
   wineserver -k >/dev/null 2>&1 || true
+  for p in "$build"/wine/prefix-*/; do
+    [ -d "$p" ] && WINEPREFIX="${p%/}" wineserver -k >/dev/null 2>&1 || true
+  done
 fi
 if [ -f "$build/wine/xvfb.pid" ]; then
   kill "$(cat "$build/wine/xvfb.pid")" 2>/dev/null || true
