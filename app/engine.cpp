@@ -1,0 +1,3 @@
+#include "engine.h"
+
+EngineEntries g_engine;
