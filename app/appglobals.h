@@ -1,6 +1,7 @@
 // Program-wide values of the shell, kept in one record.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include <string>
 
 struct AppGlobals {
@@ -9,6 +10,9 @@ struct AppGlobals {
   HWND mdiClient = nullptr;
   HWND statusLine = nullptr;
   int modalFlag = 0;              // 1 while a message box or song file dialog is open
+  // Set while another program holds the MIDI ports (and until start-up
+  // clears it): nothing plays or sends.
+  uint32_t portsUnavailable = 1;
 };
 extern AppGlobals g_app;
 

@@ -17,3 +17,5 @@
 #define IDS_TRACK_MIX_TOO_BIG 1930
 #define IDS_TRACK_FULL 1931
 #define IDS_RECORD_TOO_BIG 1935
+
+// (new string ids above this line)
