@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "appglobals.h"
 #include "inifile.h"
@@ -29,17 +30,9 @@ std::string Text(const char* p, size_t n) { return std::string(p, n); }
 
 // Replaces track n's event block with `count` notes and the end event.
 void FillTrack(int n, int count) {
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (count + 2) * sizeof(StepEvent));
-  auto* e = static_cast<StepEvent*>(GlobalLock(h));
-  for (int i = 0; i < count; ++i) e[i] = StepEvent{60, 100, 120, 100};
-  e[count] = EndEvent();
-  GlobalUnlock(h);
-  SongDocument* doc = LockSongDocument(g_app.frame);
-  auto* table = static_cast<SongHandleTable*>(LocalLock(doc->handleTable));
-  GlobalFree(table->h[TrackEventsEntry(n)]);
-  table->h[TrackEventsEntry(n)] = h;
-  LocalUnlock(doc->handleTable);
-  UnlockSongDocument(g_app.frame);
+  std::vector<StepEvent> events(count, StepEvent{60, 100, 120, 100});
+  events.push_back(EndEvent());
+  ReplaceTrackEvents(n, events);
 }
 
 class SongModelTest : public ::testing::Test {

@@ -349,17 +349,7 @@ TEST(TrackMerge, CutAfterMeasures) {
 
 // --- Over the open song -------------------------------------------------
 
-void SetTrack(int n, const Events& events) {
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (events.size() + 1) * sizeof(StepEvent));
-  std::memcpy(GlobalLock(h), events.data(), events.size() * sizeof(StepEvent));
-  GlobalUnlock(h);
-  SongDocument* doc = LockSongDocument(g_app.frame);
-  auto* table = static_cast<SongHandleTable*>(LocalLock(doc->handleTable));
-  GlobalFree(table->h[TrackEventsEntry(n)]);
-  table->h[TrackEventsEntry(n)] = h;
-  LocalUnlock(doc->handleTable);
-  UnlockSongDocument(g_app.frame);
-}
+void SetTrack(int n, const Events& events) { ReplaceTrackEvents(n, events); }
 
 // The whole block, spare slot included.
 Events TrackBlock(int n) {

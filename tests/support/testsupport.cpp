@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -128,6 +129,18 @@ TempDir::~TempDir() {
     FindClose(h);
   }
   RemoveDirectoryA(path_.c_str());
+}
+
+void ReplaceTrackEvents(int n, const std::vector<StepEvent>& events) {
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (events.size() + 1) * sizeof(StepEvent));
+  std::memcpy(GlobalLock(h), events.data(), events.size() * sizeof(StepEvent));
+  GlobalUnlock(h);
+  SongDocument* doc = LockSongDocument(g_app.frame);
+  auto* table = static_cast<SongHandleTable*>(LocalLock(doc->handleTable));
+  GlobalFree(table->h[TrackEventsEntry(n)]);
+  table->h[TrackEventsEntry(n)] = h;
+  LocalUnlock(doc->handleTable);
+  UnlockSongDocument(g_app.frame);
 }
 
 std::string ReadFileBytes(const std::string& path) {

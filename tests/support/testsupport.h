@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "zk/song.h"
+
 #include "msgbox.h"
 
 // Points the settings code at a fresh, empty file for its lifetime, so no
@@ -67,6 +69,10 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// Gives track n of the open song (on g_app.frame) a new event block holding
+// events as given (end event included by the caller) and one spare slot.
+void ReplaceTrackEvents(int n, const std::vector<StepEvent>& events);
 
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
