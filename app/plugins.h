@@ -13,6 +13,12 @@ struct ControllerPlugin {
   void (WINAPI* saveLayout)(uint16_t id) = nullptr;                              // 71
   int (WINAPI* closeHook)(uint16_t id, UINT stringId) = nullptr;                 // 73
   void (WINAPI* saveSettings)(uint16_t id) = nullptr;                            // 128
+  // Control files: whether the plug-in knows a file by its first bytes, its
+  // information record (ControllerInfo), and sending its control data.
+  int (WINAPI* knowsControlFile)(uint16_t id, HGLOBAL head, int zero) = nullptr;   // 100
+  int (WINAPI* information)(uint16_t id, void* info) = nullptr;                   // 101
+  int (WINAPI* sendControlData)(uint16_t id, HWND dialog, int* progress, int total,
+                                int zero) = nullptr;                             // 103
 };
 
 constexpr int kControllerPluginSlots = 16;

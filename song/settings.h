@@ -138,9 +138,12 @@ struct AppSettings {
 extern AppSettings g_settings;
 
 // What the settings code calls in windows and libraries that exist only
-// later in the run; each stays null until its owner sets it.
+// later in the run; each stays null until its owner sets it (the filter
+// binding is there from the start).
+void BindFilterSlots();
+
 struct SettingsHooks {
-  void (*bindFilters)() = nullptr;          // after [Filter] is read
+  void (*bindFilters)() = BindFilterSlots;  // after [Filter] is read
   void (*collectPlacements)() = nullptr;    // store every open window's placement in the block
   // The font of the window with this font key; false while it has no window.
   bool (*windowFont)(const char* fontKey, LOGFONTA& font) = nullptr;

@@ -21,7 +21,7 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
 // Header, then per track its 46 stored header bytes and its events.
 bool WriteSongBody(HANDLE file, const SongHandleTable& table) {
   int tracks = g_song.trackCount;
-  if (g_song.trackFileMode != 0 && tracks > 18) tracks = 18;
+  if (g_song.trackWriteMode != 0 && tracks > 18) tracks = 18;
   HGLOBAL hh = table.h[kHeaderEntry];
   if (!hh) return false;
   auto* header = static_cast<SongHeader*>(GlobalLock(hh));

@@ -16,8 +16,11 @@ struct SongGlobals {
   uint16_t usedEvents = 0;      // wraps at 65,536
   uint32_t markers[4] = {};     // location markers, 0 = unset
   char fileName[MAX_PATH] = "";
-  int trackFileMode = 0;        // 0 normal, 1 append, 2 from track 19
+  int trackFileMode = 0;        // read: 0 normal, 1 append, 2 from track 19
   int startTrack = 0;
+  // Write: nonzero stores only tracks 1 to 18. Only the save options set it,
+  // so an append or from-track-19 read never narrows a later save.
+  int trackWriteMode = 0;
 };
 extern SongGlobals g_song;
 

@@ -24,6 +24,7 @@ class SongFileTest : public ::testing::Test {
   void TearDown() override {
     g_settings.makeBackup = 1;
     g_song.trackFileMode = 0;
+    g_song.trackWriteMode = 0;
   }
 
   void SetTrackEvents(int n, std::initializer_list<StepEvent> events) {
@@ -76,7 +77,7 @@ TEST_F(SongFileTest, WritesHeaderAndTracks) {
 }
 
 TEST_F(SongFileTest, TrackFileModeStoresEighteenTracksAndKeepsTheSong) {
-  g_song.trackFileMode = 1;
+  g_song.trackWriteMode = 1;
   std::string path = dir.File("b.G36");
   ASSERT_EQ(kWriteOk, WriteSongFile(frame.hwnd(), path.c_str()));
   std::string bytes = ReadFileBytes(path);

@@ -1,0 +1,66 @@
+// Line index of a step editor: which event starts each line and where each
+// event lies in measure and step; the insertion gap; the undo copy; growth
+// and shrinking of the track's event block around edits.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
+
+#include "stepeditdata.h"
+#include "zk/song.h"
+
+// Index of the first end code (0xFE or above) among events[0..count), or -1.
+int FindEndEvent(const StepEvent* events, int count);
+
+// For the note at index: the step distance to the next note of the same key
+// (nonzero gate and velocity) that starts before the note's gate ends; 0 when
+// there is none, the event is not a note, or its gate is 1 or less. Never
+// reads past count or the end event.
+int FindNoteOverlap(const StepEvent* events, int count, int index);
+
+// Rebuilds lines (kTrackSlots entries) and measures (kTrackSlots entries) from
+// events[0..slots). False, with both outputs -1, for a mode other than 0 or 1
+// or a block without an end event.
+bool BuildLineIndex(const StepEvent* events, int slots, int mode, uint8_t key, LineEntry* lines,
+                    MeasureEntry* measures, int32_t* lastEvent, int32_t* lastLine);
+
+// Moves events p to the end event (at lastEvent) to the top of a full block
+// so that the end event lands in the last slot, and writes an end event at p.
+// Returns the slot the event p now sits in, or -1 (block untouched) when the
+// block is not full-size, p or lastEvent lie outside it, lastEvent does not
+// hold an end event or the block has more than kMaxTrackEvents events.
+int OpenGapInBlock(StepEvent* events, int slots, int lastEvent, int p);
+
+// Joins the tail at gapTail back behind the inserted part (which ends at the
+// first end code, looked for no further than gapTail). Returns the new index
+// of the end event, or -1 (block untouched) for a tail slot outside the block.
+int CloseGapInBlock(StepEvent* events, int slots, int gapTail);
+
+// Bytes of the undo copy of a track whose end event is at lastEvent.
+inline size_t UndoCopyBytes(int lastEvent) {
+  return (static_cast<size_t>(lastEvent) + 2) * sizeof(StepEvent);
+}
+// Fills an undo copy: slot 0 holds top line, cursor and event count (end
+// event included); the events follow. False when lastEvent is outside the
+// block or not an end event, or dest is too small.
+bool FillUndoCopy(void* dest, size_t destBytes, const StepEvent* events, int slots, int lastEvent,
+                  uint16_t top, uint16_t cursor);
+
+// Grows an event block to kTrackSlots slots (new slots zeroed) or shrinks it
+// to its events, the end event and one spare slot. Return the block's handle
+// (it may change), or null with the block unchanged on failure; a block with
+// no end event is never shrunk.
+HGLOBAL GrowEventBlock(HGLOBAL block);
+HGLOBAL ShrinkEventBlock(HGLOBAL block);
+
+// The same on an editor's record, keeping the song's handle table in step.
+bool GrowEditorBlock(StepEditorData* ed);
+bool ShrinkEditorBlock(StepEditorData* ed);
+
+// Editor-record operations. The record's track block must be attached.
+bool BuildTrackLineIndex(StepEditorData* ed);
+// The line the caret is on, counted from top.
+int32_t InsertionLine(const StepEditorData& ed, int32_t top);
+bool OpenInsertGap(StepEditorData* ed, int32_t top);
+bool CloseInsertGap(StepEditorData* ed);
+bool SaveUndoCopy(StepEditorData* ed);
