@@ -1,3 +1,4 @@
+#include "pathname.h"
 #include "autosave.h"
 
 #include <string>
@@ -15,23 +16,8 @@ namespace {
 // song on every message the frame handles.
 constexpr DWORD kShortestInterval = 1000;
 
-// Index just after the last "\", "/" or ":" (0 when none). Code page 932
-// trail bytes can be "\", so lead bytes are stepped over.
-size_t NameStart(const std::string& path) {
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsDBCSLeadByteEx(932, c) && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
-    if (c == '\\' || c == '/' || c == ':') start = i + 1;
-  }
-  return start;
-}
-
 std::string BaseName(const std::string& path) {
-  std::string name = path.substr(NameStart(path));
+  std::string name = path.substr(PathNameStart(path));
   size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
@@ -72,7 +58,7 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 std::string AutoSaveFileName(int flags, const char* tmpPath, const char* songPath, int n) {
   std::string tmp = tmpPath ? tmpPath : "";
   std::string song = songPath ? songPath : "";
-  std::string dir = tmp.substr(0, NameStart(tmp));
+  std::string dir = tmp.substr(0, PathNameStart(tmp));
   std::string base = (flags & kAutoSaveSongName) ? BaseName(song) : std::string();
   if (base.empty()) base = "zktmp" + std::to_string(n);
   std::string name = dir + base + ".g36";

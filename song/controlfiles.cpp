@@ -1,3 +1,4 @@
+#include "pathname.h"
 #include "controlfiles.h"
 
 #include <cstring>
@@ -119,13 +120,10 @@ std::string ControlFilePath(const char* songPath, const char name[16], ControlFi
   std::string stored(name, strnlen(name, 16));
   stored.erase(stored.find_last_not_of(' ') + 1);
   // Only the name counts: the file is looked for beside the song.
-  size_t slash = stored.find_last_of("\\/:");
-  if (slash != std::string::npos) stored.erase(0, slash + 1);
+  stored.erase(0, PathNameStart(stored));
   if (stored.empty()) return {};
   if (stored.find('.') == std::string::npos) stored += DefaultExtension(kind);
-  std::string song = songPath ? songPath : "";
-  size_t dir = song.find_last_of("\\/:");
-  return (dir == std::string::npos ? std::string() : song.substr(0, dir + 1)) + stored;
+  return PathFolder(songPath ? songPath : "") + stored;
 }
 
 void LoadControlFiles(const char* songPath, const char mt32Name[16], const char gsName[16]) {

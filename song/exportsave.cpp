@@ -1,3 +1,4 @@
+#include "pathname.h"
 #include "exportsave.h"
 
 #include <string>
@@ -16,16 +17,8 @@ constexpr DWORD kFirstOutputBlock = 0x10000;
 constexpr DWORD kWritePiece = 32768;
 
 std::string FolderOf(const std::string& path) {
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsDBCSLeadByteEx(932, c) && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
-    if (c == '\\' || c == '/' || c == ':') start = i + 1;
-  }
-  return start ? path.substr(0, start) : std::string(".\\");
+  std::string folder = PathFolder(path);
+  return folder.empty() ? std::string(".\\") : folder;
 }
 
 bool WritePieces(HANDLE file, const char* data, size_t size) {

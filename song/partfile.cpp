@@ -1,3 +1,4 @@
+#include "pathname.h"
 #include "partfile.h"
 
 #include <algorithm>
@@ -85,8 +86,9 @@ int ConvertIntoBlock(const uint8_t* data, size_t size, HGLOBAL block, const char
 
 std::string FolderOf(const char* path) {
   std::string p = path;
-  size_t slash = p.find_last_of("\\/:");
-  if (slash == std::string::npos) return ".";
+  size_t start = PathNameStart(p);
+  if (start == 0) return ".";
+  size_t slash = start - 1;
   // "C:" alone names the drive's current folder, "C:\" its root.
   bool keep = p[slash] == ':' || slash == 0 || p[slash - 1] == ':';
   return p.substr(0, keep ? slash + 1 : slash);
@@ -156,10 +158,7 @@ int ReadPartFile(HWND owner, const char* path, HGLOBAL block, int stripHead) {
 }
 
 std::string ForceExtension(const std::string& path, const std::string& ext) {
-  size_t slash = path.find_last_of("\\/:");
-  size_t dot = path.rfind('.');
-  bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExt ? path.substr(0, dot) : path) + ext;
+  return ReplacePathExtension(path, ext);
 }
 
 int WriteFileReplacing(HWND owner, const char* path, const void* data, DWORD size) {

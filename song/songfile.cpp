@@ -6,6 +6,7 @@
 
 #include "appglobals.h"
 #include "msgbox.h"
+#include "pathname.h"
 #include "resource.h"
 #include "settings.h"
 #include "songmodel.h"
@@ -51,25 +52,12 @@ bool WriteSongBody(HANDLE file, const SongHandleTable& table) {
   return ok;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  size_t slash = path.find_last_of("\\/:");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string ReplaceExtension(const std::string& path, const std::string& ext) {
-  size_t slash = path.find_last_of("\\/:");
-  size_t dot = path.rfind('.');
-  std::string base = (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-                         ? path.substr(0, dot) : path;
-  return base + ext;
-}
-
 // Puts the written temporary file in place of current; with the backup option
 // the previous file becomes ".BAK". On failure current is as it was.
 bool ReplaceWithTemp(const std::string& temp, const std::string& current) {
   if (!g_settings.makeBackup)
     return MoveFileExA(temp.c_str(), current.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-  std::string backup = ReplaceExtension(current, LoadAppString(IDS_BACKUP_EXT));
+  std::string backup = ReplacePathExtension(current, LoadAppString(IDS_BACKUP_EXT));
   DeleteFileA(backup.c_str());
   bool hadFile = MoveFileA(current.c_str(), backup.c_str()) != 0;
   if (MoveFileA(temp.c_str(), current.c_str())) return true;
@@ -111,7 +99,7 @@ int SaveSong(HWND frame) {
   RenumberAllSameMeasureRefs();
   std::string current = g_song.fileName;
   // Write beside the file first, so that a failed write never damages it.
-  std::string temp = DirectoryOf(current) + (g_settings.makeBackup ? "zkfw.tmp" : "zkfw$new.tmp");
+  std::string temp = PathFolder(current) + (g_settings.makeBackup ? "zkfw.tmp" : "zkfw$new.tmp");
   int result = WriteSongFile(frame, temp.c_str());
   if (result == kWriteOk && !ReplaceWithTemp(temp, current)) {
     ShowMessageById(frame, MB_OK | MB_ICONSTOP, IDS_CANNOT_WRITE, current.c_str());

@@ -5,6 +5,7 @@
 
 #include "appglobals.h"
 #include "inifile.h"
+#include "pathname.h"
 #include "plugins.h"
 #include "resource.h"
 #include "rhythm.h"
@@ -300,12 +301,7 @@ std::string BuildCaption(const char title[64], const char* path, int titleBarBit
   if (titleBarBits & 2) caption = shown;
   if (titleBarBits & 4) {
     if (titleBarBits & 2) caption += " - ";
-    std::string base = path ? path : "";
-    size_t slash = base.find_last_of("\\/:");
-    if (slash != std::string::npos) base.erase(0, slash + 1);
-    size_t dot = base.rfind('.');
-    if (dot != std::string::npos) base.erase(dot);
-    caption += base;
+    caption += PathBaseName(path ? path : "");
   }
   if (titleBarBits & 1) {
     if (titleBarBits & 6) caption += " - ";
@@ -324,11 +320,8 @@ void SetSongTitle(const char* path) {
   std::string caption = BuildCaption(title, path, g_settings.titleBar);
 
   // The song is saved under the same base name with the song extension.
-  std::string name = path ? path : "";
-  size_t slash = name.find_last_of("\\/:");
-  size_t dot = name.rfind('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.erase(dot);
-  name += LoadAppString(g_song.orgTrack == 18 ? IDS_SONG_EXT18 : IDS_SONG_EXT);
+  std::string name = ReplacePathExtension(
+      path ? path : "", LoadAppString(g_song.orgTrack == 18 ? IDS_SONG_EXT18 : IDS_SONG_EXT));
   std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", name.c_str());
 
   if (g_app.frame) SetWindowTextA(g_app.frame, caption.c_str());

@@ -178,6 +178,7 @@ TEST_F(SongModelTest, Caption) {
       {named, "C:\\songs\\tune.G36", 5, "tune - Cantorelle for Windows95"},
       {named, "C:\\songs\\tune.G36", 4, "tune"},
       {named, "C:\\songs\\tune.G36", 1, "Cantorelle for Windows95"},
+      {named, "C:\\表\\ソ.G36", 4, "ソ"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.caption, BuildCaption(c.title, c.path, c.bits)) << c.bits;
