@@ -21,7 +21,6 @@ const char kSongSignature[32] = "HALVERSTROMMA CANTORELLE ZKP3.0";
 
 namespace {
 
-constexpr UINT kShareableZeroed = GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT;
 
 HGLOBAL SongRecordHandle(HWND frame) {
   return frame ? reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(frame, 0)) : nullptr;

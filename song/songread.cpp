@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr UINT kShareableZeroed = GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT;
 constexpr WPARAM kPlayNextListSong = 2379;
 constexpr int kKeptTracks = 18;
 
@@ -49,24 +48,6 @@ void FreeStaged(std::vector<StagedTrack>& staged) {
   }
 }
 
-// Grows a song track to a full block, appends the file track and shrinks
-// it back to its events, the end event and one spare slot.
-void AppendIntoSongTrack(SongHandleTable* table, int k, HGLOBAL fileEvents) {
-  HGLOBAL& song = table->h[TrackEventsEntry(k)];
-  HGLOBAL grown = song ? GlobalReAlloc(song, kFullBlockBytes, GMEM_MOVEABLE | GMEM_ZEROINIT)
-                       : GlobalAlloc(kShareableZeroed, kFullBlockBytes);
-  if (!grown) return;   // the track stays as it was
-  if (!song) {
-    *static_cast<StepEvent*>(GlobalLock(grown)) = EndEvent();
-    GlobalUnlock(grown);
-  }
-  song = grown;
-  AppendTrackEvents(k - 1, song, fileEvents);
-  int count = CountEvents(static_cast<const StepEvent*>(GlobalLock(song)), kTrackSlots);
-  GlobalUnlock(song);
-  if (HGLOBAL shrunk = GlobalReAlloc(song, (count + 2) * sizeof(StepEvent), GMEM_MOVEABLE))
-    song = shrunk;
-}
 
 void ShowUnreadable(const char* path) {
   ShowMessageById(nullptr, MB_OK | MB_ICONSTOP, IDS_NOT_SONG_DATA, path);

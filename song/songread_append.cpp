@@ -6,6 +6,7 @@
 #include "resource.h"
 #include "songfile.h"
 #include "songmodel.h"
+#include "songread_internal.h"
 
 namespace {
 
@@ -87,4 +88,23 @@ int AppendTrackEvents(int k, HGLOBAL songBlock, HGLOBAL fileBlock) {
     ShowMessageById(nullptr, MB_OK | MB_ICONEXCLAMATION, IDS_APPEND_TRACK_FULL, track);
   }
   return result;
+}
+
+// Grows a song track to a full block, appends the file track and shrinks
+// it back to its events, the end event and one spare slot.
+void AppendIntoSongTrack(SongHandleTable* table, int k, HGLOBAL fileEvents) {
+  HGLOBAL& song = table->h[TrackEventsEntry(k)];
+  HGLOBAL grown = song ? GlobalReAlloc(song, kFullBlockBytes, GMEM_MOVEABLE | GMEM_ZEROINIT)
+                       : GlobalAlloc(kShareableZeroed, kFullBlockBytes);
+  if (!grown) return;   // the track stays as it was
+  if (!song) {
+    *static_cast<StepEvent*>(GlobalLock(grown)) = EndEvent();
+    GlobalUnlock(grown);
+  }
+  song = grown;
+  AppendTrackEvents(k - 1, song, fileEvents);
+  int count = CountEvents(static_cast<const StepEvent*>(GlobalLock(song)), kTrackSlots);
+  GlobalUnlock(song);
+  if (HGLOBAL shrunk = GlobalReAlloc(song, (count + 2) * sizeof(StepEvent), GMEM_MOVEABLE))
+    song = shrunk;
 }

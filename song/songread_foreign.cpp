@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr UINT kShareableZeroed = GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT;
 constexpr int kKeptTracks = 18;
 
 void FreeHandle(HGLOBAL& h) {
@@ -36,20 +35,7 @@ void AppendTables(SongHandleTable* a, SongHandleTable* b, int trackCount) {
   for (int k = 1; k <= trackCount && k <= kMaxTracks; ++k) {
     HGLOBAL fileEvents = a->h[TrackEventsEntry(k)];
     if (!fileEvents) continue;
-    HGLOBAL& song = b->h[TrackEventsEntry(k)];
-    HGLOBAL grown = song ? GlobalReAlloc(song, kFullBlockBytes, GMEM_MOVEABLE | GMEM_ZEROINIT)
-                         : GlobalAlloc(kShareableZeroed, kFullBlockBytes);
-    if (!grown) continue;
-    if (!song) {
-      *static_cast<StepEvent*>(GlobalLock(grown)) = EndEvent();
-      GlobalUnlock(grown);
-    }
-    song = grown;
-    AppendTrackEvents(k - 1, song, fileEvents);
-    int count = CountEvents(static_cast<const StepEvent*>(GlobalLock(song)), kTrackSlots);
-    GlobalUnlock(song);
-    if (HGLOBAL shrunk = GlobalReAlloc(song, (count + 2) * sizeof(StepEvent), GMEM_MOVEABLE))
-      song = shrunk;
+    AppendIntoSongTrack(b, k, fileEvents);
   }
 }
 

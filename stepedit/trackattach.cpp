@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr UINT kShareableZeroed = GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT;
 
 // Editor windows of tracks 1 to count, as the song's table has them.
 std::vector<HWND> EditorWindows(HWND frame, int count) {

@@ -118,6 +118,9 @@ struct TrackWindowTable {
 };
 static_assert(sizeof(TrackWindowTable) == 1600);
 
+// Song data passes between modules in shareable movable blocks.
+constexpr UINT kShareableZeroed = GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT;
+
 constexpr uint8_t kEndCode = 0xFE;
 inline constexpr StepEvent EndEvent() { return StepEvent{0xFE, 0xFE, 0x00FE, 0x00FE}; }
 
