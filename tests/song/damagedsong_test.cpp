@@ -24,16 +24,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 void PutU32(std::string& s, size_t at, uint32_t v) { std::memcpy(&s[at], &v, 4); }
 void PutU16(std::string& s, size_t at, uint16_t v) { std::memcpy(&s[at], &v, 2); }
 
-std::vector<StepEvent> TrackEvents(int n) {
-  std::vector<StepEvent> out;
-  HGLOBAL h = SongEntry(TrackEventsEntry(n));
-  if (!h) return out;
-  auto* e = static_cast<const StepEvent*>(GlobalLock(h));
-  int count = CountEvents(e, static_cast<int>(GlobalSize(h) / 6));
-  out.assign(e, e + count);
-  GlobalUnlock(h);
-  return out;
-}
+std::vector<StepEvent> TrackEvents(int n) { return TrackEventsOf(n); }
 
 // A stored track: its 46 header bytes and its events with the end event.
 std::string StoredTrack(int n, const std::vector<StepEvent>& events) {
@@ -84,17 +75,8 @@ class DamagedSongTest : public ::testing::Test {
   }
 
   void SetTrack(int n, std::vector<StepEvent> events) {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, (events.size() + 2) * sizeof(StepEvent));
-    auto* e = static_cast<StepEvent*>(GlobalLock(h));
-    for (const StepEvent& ev : events) *e++ = ev;
-    e[0] = e[1] = EndEvent();
-    GlobalUnlock(h);
-    SongDocument* doc = LockSongDocument(frame.hwnd());
-    auto* table = static_cast<SongHandleTable*>(LocalLock(doc->handleTable));
-    GlobalFree(table->h[TrackEventsEntry(n)]);
-    table->h[TrackEventsEntry(n)] = h;
-    LocalUnlock(doc->handleTable);
-    UnlockSongDocument(frame.hwnd());
+    events.push_back(EndEvent());
+    ReplaceTrackEvents(n, events);
   }
 
   std::string header_;

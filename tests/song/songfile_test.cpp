@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "appglobals.h"
 #include "resource.h"
@@ -28,17 +29,9 @@ class SongFileTest : public ::testing::Test {
   }
 
   void SetTrackEvents(int n, std::initializer_list<StepEvent> events) {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (events.size() + 2) * sizeof(StepEvent));
-    auto* e = static_cast<StepEvent*>(GlobalLock(h));
-    for (const StepEvent& ev : events) *e++ = ev;
-    *e = EndEvent();
-    GlobalUnlock(h);
-    SongDocument* doc = LockSongDocument(frame.hwnd());
-    auto* table = static_cast<SongHandleTable*>(LocalLock(doc->handleTable));
-    GlobalFree(table->h[TrackEventsEntry(n)]);
-    table->h[TrackEventsEntry(n)] = h;
-    LocalUnlock(doc->handleTable);
-    UnlockSongDocument(frame.hwnd());
+    std::vector<StepEvent> block(events);
+    block.push_back(EndEvent());
+    ReplaceTrackEvents(n, block);
   }
 
   TempSettingsFile ini;

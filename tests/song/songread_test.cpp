@@ -27,16 +27,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   CloseHandle(f);
 }
 
-std::vector<StepEvent> TrackEvents(int n) {
-  std::vector<StepEvent> out;
-  HGLOBAL h = SongEntry(TrackEventsEntry(n));
-  if (!h) return out;
-  auto* e = static_cast<const StepEvent*>(GlobalLock(h));
-  int count = CountEvents(e, static_cast<int>(GlobalSize(h) / 6));
-  out.assign(e, e + count);
-  GlobalUnlock(h);
-  return out;
-}
+std::vector<StepEvent> TrackEvents(int n) { return TrackEventsOf(n); }
 
 class SongReadTest : public ::testing::Test {
  protected:
@@ -55,18 +46,8 @@ class SongReadTest : public ::testing::Test {
   }
 
   void SetTrack(int n, std::vector<StepEvent> events) {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, (events.size() + 2) * sizeof(StepEvent));
-    auto* e = static_cast<StepEvent*>(GlobalLock(h));
-    for (const StepEvent& ev : events) *e++ = ev;
-    e[0] = EndEvent();
-    e[1] = EndEvent();
-    GlobalUnlock(h);
-    SongDocument* doc = LockSongDocument(frame.hwnd());
-    auto* table = static_cast<SongHandleTable*>(LocalLock(doc->handleTable));
-    GlobalFree(table->h[TrackEventsEntry(n)]);
-    table->h[TrackEventsEntry(n)] = h;
-    LocalUnlock(doc->handleTable);
-    UnlockSongDocument(frame.hwnd());
+    events.push_back(EndEvent());
+    ReplaceTrackEvents(n, events);
   }
 
   template <typename F>

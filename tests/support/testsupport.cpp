@@ -143,6 +143,17 @@ void ReplaceTrackEvents(int n, const std::vector<StepEvent>& events) {
   UnlockSongDocument(g_app.frame);
 }
 
+std::vector<StepEvent> TrackEventsOf(int n) {
+  std::vector<StepEvent> out;
+  HGLOBAL h = SongEntry(TrackEventsEntry(n));
+  if (!h) return out;
+  auto* e = static_cast<const StepEvent*>(GlobalLock(h));
+  int count = CountEvents(e, static_cast<int>(GlobalSize(h) / sizeof(StepEvent)));
+  out.assign(e, e + count);
+  GlobalUnlock(h);
+  return out;
+}
+
 std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

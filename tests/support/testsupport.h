@@ -74,5 +74,8 @@ class TempDir {
 // events as given (end event included by the caller) and one spare slot.
 void ReplaceTrackEvents(int n, const std::vector<StepEvent>& events);
 
+// The events of track n of the open song before its end event.
+std::vector<StepEvent> TrackEventsOf(int n);
+
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
