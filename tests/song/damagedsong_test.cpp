@@ -14,13 +14,6 @@
 
 namespace {
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD w = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &w, nullptr);
-  CloseHandle(f);
-}
-
 void PutU32(std::string& s, size_t at, uint32_t v) { std::memcpy(&s[at], &v, 4); }
 void PutU16(std::string& s, size_t at, uint16_t v) { std::memcpy(&s[at], &v, 2); }
 

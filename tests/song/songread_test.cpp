@@ -20,13 +20,6 @@
 
 namespace {
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD w = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &w, nullptr);
-  CloseHandle(f);
-}
-
 std::vector<StepEvent> TrackEvents(int n) { return TrackEventsOf(n); }
 
 class SongReadTest : public ::testing::Test {

@@ -154,6 +154,13 @@ std::vector<StepEvent> TrackEventsOf(int n) {
   return out;
 }
 
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD w = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &w, nullptr);
+  CloseHandle(f);
+}
+
 std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

@@ -78,4 +78,5 @@ void ReplaceTrackEvents(int n, const std::vector<StepEvent>& events);
 std::vector<StepEvent> TrackEventsOf(int n);
 
 std::string ReadFileBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
