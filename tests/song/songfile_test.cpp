@@ -98,12 +98,7 @@ TEST_F(SongFileTest, CreateFailureIsReported) {
 
 TEST_F(SongFileTest, SaveWithBackupKeepsThePreviousFile) {
   std::string path = dir.File("song.G36");
-  {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD w;
-    WriteFile(f, "old", 3, &w, nullptr);
-    CloseHandle(f);
-  }
+  WriteBytes(path, "old");
   std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", path.c_str());
   g_settings.makeBackup = 1;
   ASSERT_EQ(kWriteOk, SaveSong(frame.hwnd()));
@@ -114,10 +109,7 @@ TEST_F(SongFileTest, SaveWithBackupKeepsThePreviousFile) {
 
 TEST_F(SongFileTest, SaveWithoutBackupReplacesInPlace) {
   std::string path = dir.File("song.G36");
-  {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(f);
-  }
+  WriteBytes(path, "");
   std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", path.c_str());
   g_settings.makeBackup = 0;
   ASSERT_EQ(kWriteOk, SaveSong(frame.hwnd()));
@@ -132,12 +124,7 @@ TEST_F(SongFileTest, SaveWithoutBackupReplacesInPlace) {
 
 TEST_F(SongFileTest, FailedSaveLeavesThePreviousFileAlone) {
   std::string path = dir.File("song.G36");
-  {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD w;
-    WriteFile(f, "keep me", 7, &w, nullptr);
-    CloseHandle(f);
-  }
+  WriteBytes(path, "keep me");
   std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", path.c_str());
   for (int backup : {0, 1}) {
     g_settings.makeBackup = backup;
