@@ -2,13 +2,19 @@
 # Runs one Windows test program under the shared prefix: run.sh BUILD EXE ARGS...
 # With ZK_WINVER set (win95, nt40, win2k, ...) the program runs in a prefix of
 # its own that reports that Windows version; the shared prefix keeps Wine's
-# default.
+# default. ZK_PREFIX names a prefix of its own for a program that writes into
+# the Windows folder. ZK_VIRTUAL_WINMM=1 loads the winmm.dll found beside the
+# program (the virtual MIDI device) in place of the system's.
 build="$1"; shift
 # shellcheck source=env.sh
 . "$(dirname "$0")/env.sh" "$build"
-if [ -n "${ZK_WINVER:-}" ]; then
+if [ "${ZK_VIRTUAL_WINMM:-}" = 1 ]; then
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winmm=n"
+fi
+prefix_name="${ZK_PREFIX:-${ZK_WINVER:-}}"
+if [ -n "$prefix_name" ]; then
   base="$WINEPREFIX"
-  export WINEPREFIX="$ZK_WINE_DIR/prefix-$ZK_WINVER"
+  export WINEPREFIX="$ZK_WINE_DIR/prefix-$prefix_name"
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.zk-ready" ]; then
@@ -19,10 +25,12 @@ if [ -n "${ZK_WINVER:-}" ]; then
     # away from the test's (the test runner would wait for them).
     wineserver -p >/dev/null 2>&1 </dev/null 9>&- &
     if [ ! -f "$WINEPREFIX/.zk-ready" ]; then
-      winecfg -v "$ZK_WINVER" >/dev/null 2>&1 </dev/null 9>&-
+      if [ -n "${ZK_WINVER:-}" ]; then
+        winecfg -v "$ZK_WINVER" >/dev/null 2>&1 </dev/null 9>&-
+      fi
       touch "$WINEPREFIX/.zk-ready"
     fi
     wineboot >/dev/null 2>&1 </dev/null 9>&-
-  ) 9>"$ZK_WINE_DIR/prefix-$ZK_WINVER.lock"
+  ) 9>"$ZK_WINE_DIR/prefix-$prefix_name.lock"
 fi
 exec wine "$@"

@@ -1,0 +1,497 @@
+// The stream engine driven as a host drives it, checked by what the virtual
+// MIDI device played.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include <zk/messages.h>
+#include <zk/playdata.h>
+
+#include "polyhost.h"
+
+namespace {
+
+StepEvent E(uint8_t code, uint8_t vel = 0, uint16_t step = 0, uint16_t gate = 0) {
+  return StepEvent{code, vel, step, gate};
+}
+
+constexpr uint32_t M(int status, int d1, int d2 = 0) {
+  return static_cast<uint32_t>(status | d1 << 8 | d2 << 16);
+}
+
+using TickMsg = std::pair<int64_t, uint32_t>;
+using Bytes = std::vector<uint8_t>;
+
+using PlayFn = int(WINAPI*)(int, int, HGLOBAL, int);
+using PointFn = int(WINAPI*)(int, int, HGLOBAL, int, int, int, int, int);
+using NoArgFn = int(WINAPI*)();
+using OneArgFn = int(WINAPI*)(int);
+using SetPlayModeFn = int(WINAPI*)(int, int, int, int, int, int, int, int, int, int, int, int, int, int,
+                                   int, int);
+
+class ZkPoly : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(vm.Bind()) << "the virtual winmm.dll is not loaded";
+    vm.LogClear();
+    host = std::make_unique<PolyHost>(Settings());
+    ASSERT_TRUE(host->Loaded());
+  }
+  void TearDown() override {
+    if (host && host->Loaded()) {
+      Call<NoArgFn>(19);
+      host->ClosePorts();
+    }
+    host.reset();
+  }
+  virtual const char* Settings() { return "\0"; }
+
+  template <typename F, typename... A>
+  auto Call(int ordinal, A... args) -> decltype(std::declval<F>()(args...)) {
+    F f = host->Fn<F>(ordinal);
+    EXPECT_NE(f, nullptr) << "ordinal " << ordinal;
+    return f(args...);
+  }
+  int Play(SongBlocks& s) { return Call<PlayFn>(16, 0, 0, s.MakeTable(), s.TrackCount()); }
+  void PlayToEnd(SongBlocks& s) {
+    ASSERT_EQ(Play(s), 1);
+    ASSERT_TRUE(host->WaitForEnd()) << "no end of play";
+  }
+  std::vector<TickMsg> Shorts(int device = 0) { return StreamShorts(DeviceLog(vm), device); }
+  std::vector<std::pair<int64_t, Bytes>> Longs(int device = 0, int kind = kVmStreamLong) {
+    std::vector<std::pair<int64_t, Bytes>> out;
+    for (const auto& e : DeviceLog(vm))
+      if (e.device == device && e.kind == kind)
+        out.push_back({e.tick, Bytes(e.data, e.data + std::min<int32_t>(e.length, sizeof e.data))});
+    return out;
+  }
+  // Messages sent outside the stream (midiOutShortMsg).
+  std::vector<uint32_t> Immediate(int device = 0) {
+    std::vector<uint32_t> out;
+    for (const auto& e : DeviceLog(vm))
+      if (e.device == device && e.kind == kVmShort) out.push_back(e.message);
+    return out;
+  }
+
+  VirtualMidi vm;
+  std::unique_ptr<PolyHost> host;
+};
+
+TEST_F(ZkPoly, IdentityAndEveryOrdinal) {
+  const int ordinals[] = {2,   3,   4,   5,   6,   7,   8,   9,   10,  11,   12,   14,   15,   16,  17,
+                          18,  19,  20,  21,  22,  31,  48,  49,  50,  51,   64,   65,   100,  128, 129,
+                          130, 131, 132, 192, 193, 194, 200, 240, 241, 242,  243,  255,  256,  300, 301,
+                          310, 506, 507, 508, 509, 510, 1000, 1001, 1002, 1100, 1101, 1102, 1103, 1200, 2048};
+  for (int o : ordinals) EXPECT_NE(host->Entry(o), nullptr) << "ordinal " << o;
+  char buf[16];
+  std::memset(buf, 'x', sizeof buf);
+  EXPECT_EQ((Call<int(WINAPI*)(char*, int)>(2, buf, 0)), 258);
+  EXPECT_EQ(0, std::memcmp(buf, "ZKFW2\0", 6));
+  std::memset(buf, 'x', sizeof buf);
+  Call<int(WINAPI*)(char*, int)>(2, buf, 1);
+  EXPECT_EQ(0, std::memcmp(buf, "zkpoly.dll\0\0", 12));
+  char title[64] = {}, version[64] = {};
+  short type = 0;
+  Call<int(WINAPI*)(char*, char*, short*)>(2048, title, version, &type);
+  EXPECT_STREQ(title, "polyMessageMIDIを使う");
+  EXPECT_STREQ(version, "2.00");
+  EXPECT_EQ(type, 2);
+}
+
+TEST_F(ZkPoly, PortNumbersAndSharing) {
+  auto change = host->Fn<UINT(WINAPI*)(int, int, HANDLE, int)>(6);
+  EXPECT_EQ(change(4, 0, nullptr, 0), 1025u);
+  EXPECT_EQ(change(-1, 0, nullptr, 0), 1025u);
+  int before = vm.OpenCount();
+  EXPECT_EQ(change(0, 0, nullptr, 0), 0u);
+  EXPECT_EQ(change(1, 0, nullptr, 0), 0u);  // same device: one stream serves both
+  EXPECT_EQ(vm.OpenCount(), before + 1);
+  EXPECT_EQ(change(0, 1, nullptr, 0), 1026u);
+  EXPECT_EQ(change(0, -1, nullptr, 1), 1026u);
+  vm.FailOpen(1, MMSYSERR_ALLOCATED);
+  EXPECT_EQ(change(2, 1, nullptr, 0), static_cast<UINT>(MMSYSERR_ALLOCATED));
+  EXPECT_EQ(vm.OpenCount(), before + 1);
+  // The failed port stays closed: nothing goes out on it.
+  Call<int(WINAPI*)(int, int, int, int)>(64, 0x90, 0x20, 60, 100);
+  EXPECT_TRUE(Immediate(1).empty());
+  EXPECT_EQ(change(2, 1, nullptr, 0), 0u);
+  Call<int(WINAPI*)(int, int, int, int)>(64, 0x90, 0x23, 60, 100);
+  EXPECT_EQ(Immediate(1), (std::vector<uint32_t>{M(0x93, 60, 100)}));
+  // Users are counted; closing more often than opening closes nothing.
+  EXPECT_EQ(Call<NoArgFn>(242), 1);
+  EXPECT_EQ(Call<NoArgFn>(243), 0);
+  EXPECT_EQ(vm.OpenCount(), before);
+  EXPECT_EQ(Call<NoArgFn>(243), 0);
+  auto changeIn = host->Fn<int(WINAPI*)(int, int, int, int)>(1200);
+  EXPECT_EQ(changeIn(2, 0, 0, 0), 1025);
+  EXPECT_EQ(changeIn(0, 0, 0, 0), 0);
+  EXPECT_EQ(changeIn(0, 1, 0, 0), 1026);
+}
+
+TEST_F(ZkPoly, SharedFlagIsSeenByAnotherProcess) {
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string dir(exe);
+  dir.resize(dir.find_last_of('\\') + 1);
+  auto run = [&](const std::string& args) -> DWORD {
+    std::string cmd = "\"" + dir + "sharedflag_probe.exe\" " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+      return 0xFFFFFFFF;
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+  };
+  EXPECT_EQ(Call<OneArgFn>(240, 3), 1);
+  EXPECT_EQ(run("zkpoly.dll get"), 3u);
+  EXPECT_EQ(run("zkpoly.dll set 5"), 0u);
+  EXPECT_EQ(Call<NoArgFn>(241), 5);
+  Call<OneArgFn>(240, 0);
+}
+
+// One song with every kind of event the walker turns into messages.
+TEST_F(ZkPoly, SongPlaysEveryEventAtItsTick) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  s.Header().playBias = 2;
+  const uint8_t tmpl[] = {0x41, 0x10, 0x42, 0x12, 0x83, 0x40, 0x00, 0x80, 0x81, 0x84};
+  std::memcpy(s.Header().userExcl[0].data, tmpl, sizeof tmpl);
+  // Track 1: rhythm track (not transposed), loops and a same-measure reference.
+  s.AddTrack({E(0xE1, 1, 0, 5), E(0xEB, 100, 0, 7), E(0xEE, 0x50, 0, 0), E(0xEA, 0, 0, 40),
+              E(0xED, 30, 0, 60), E(60, 100, 480, 240), E(0xFD),
+              E(0xF9), E(62, 90, 240, 100), E(0xF8, 0, 2), E(0xFD),
+              E(0xFC, 0, 0, 48),
+              E(0xE6, 0, 0, 2), E(64, 80, 120, 60)},
+             0, 0, 0, 0, 0x80);
+  // Track 2: bias and key shift, exclusives, bank, program, channel change.
+  s.AddTrack({E(60, 127, 0, 60), E(125, 64, 120, 60),
+              E(0x90, 0x34, 0, 0x12), E(0x98), StepEvent{0xF7, 0x43, 0x4C10, 0}, StepEvent{0xF7, 0x7E, 0xF700, 0},
+              E(0xDD, 0x01, 0, 0x40), E(0xDE, 0x05, 0, 0x30), E(0xC0, 0x22, 0, 0x105), E(0xD1, 0x22, 120, 0x11),
+              E(0xEB, 127, 0, 64), E(0xEC, 0, 0, 0x30), E(0xE2, 3, 0, 0x31), E(0xE1, 128, 0, 0x10),
+              E(0xE6, 0, 0, 4), E(48, 100, 120, 30)},
+             2, 0, 12);
+  s.AddTrack({E(60, 100, 0, 100), E(0xEB, 0, 0, 7), E(0xE6, 0, 0, 5), E(61, 100, 100, 50)}, 0, 1);  // muted
+  s.AddTrack({E(60, 100, 100, 50)}, 0xF0);                                                         // off
+  s.AddTrack({E(0xE7, 0, 960, 128), E(0xE7, 0, 0, 64)});                                            // tempo
+  PlayToEnd(s);
+  const std::vector<TickMsg> want = {
+      {1, M(0xB0, 0, 0)},      {1, M(0xB0, 32, 1)},     {1, M(0xC0, 5)},         {1, M(0xB0, 7, 100)},
+      {1, M(0xE0, 0, 0x50)},   {1, M(0xD0, 40)},        {1, M(0xA0, 60, 30)},    {1, M(0x90, 60, 100)},
+      {1, M(0x92, 74, 127)},   {1, M(0x92, 127, 64)},
+      {61, M(0x92, 74, 0)},    {61, M(0x92, 127, 0)},
+      {241, M(0x90, 60, 0)},
+      {241, M(0xB2, 64, 127)}, {241, M(0xC2, 0x30)},    {241, M(0xB2, 0, 3)},    {241, M(0xB2, 32, 0)},
+      {241, M(0xC2, 0x31)},    {241, M(0xB2, 64, 0)},   {241, M(0xB2, 1, 0)},    {241, M(0x93, 62, 100)},
+      {271, M(0x93, 62, 0)},
+      {481, M(0x90, 62, 90)},  {581, M(0x90, 62, 0)},
+      {721, M(0x90, 62, 90)},  {821, M(0x90, 62, 0)},
+      {961, M(0xB0, 0, 0)},    {961, M(0xB0, 32, 1)},   {961, M(0xC0, 5)},       {961, M(0xB0, 7, 100)},
+      {961, M(0xE0, 0, 0x50)}, {961, M(0xD0, 40)},      {961, M(0xA0, 60, 30)},  {961, M(0x90, 60, 100)},
+      {1201, M(0x90, 60, 0)},
+      {1441, M(0xE0, 0, 0x40)}, {1441, M(0xB0, 1, 0)},  {1441, M(0x91, 64, 80)},
+      {1501, M(0x91, 64, 0)},
+  };
+  EXPECT_EQ(Shorts(), want);
+  const std::vector<std::pair<int64_t, Bytes>> wantLong = {
+      {121, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x12, 0x34, 0x7A, 0xF7}},
+      {121, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},
+      {121, {0xF0, 0x41, 0x10, 0x16, 0x12, 0x40, 0x01, 0x30, 0x05, 0x0A, 0xF7}},
+      {121, {0xF0, 0x43, 0x12, 0x0A, 0x05, 0x22, 0xF7}},
+      {121, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x11, 0x22, 0x4D, 0xF7}},
+  };
+  EXPECT_EQ(Longs(), wantLong);
+  std::vector<TickMsg> tempos;
+  for (const auto& e : DeviceLog(vm))
+    if (e.device == 0 && e.kind == kVmStreamTempo) tempos.push_back({e.tick, e.message});
+  const std::vector<TickMsg> wantTempo = {{0, 500000}, {1, 250000}, {961, 500000}, {1441, 500000}};
+  EXPECT_EQ(tempos, wantTempo);
+  EXPECT_GE(host->CountMessages(WM_ZK_PLAYMARK, kMarkTempo), 1);
+  EXPECT_EQ(host->CountMessages(WM_ZK_PLAYEND, static_cast<WPARAM>(-1)), 1);
+  EXPECT_EQ(Call<NoArgFn>(3), 0);  // no longer playing
+}
+
+TEST_F(ZkPoly, RepeatCountZeroRepeatsSixtyFiveThousandTimes) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s(240);
+  s.AddTrack({E(0xF9), E(0xE5, 0, 1), E(0xF8, 0, 0), E(60, 100, 10, 5)});
+  PlayToEnd(s);
+  EXPECT_EQ(Shorts(), (std::vector<TickMsg>{{65537, M(0x90, 60, 100)}, {65542, M(0x90, 60, 0)}}));
+}
+
+TEST_F(ZkPoly, LastNotesEndBeforeTheEndOfData) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  s.AddTrack({E(60, 100, 10, 480)});  // the track ends long before its note
+  PlayToEnd(s);
+  EXPECT_EQ(Shorts(), (std::vector<TickMsg>{{1, M(0x90, 60, 100)}, {481, M(0x90, 60, 0)}}));
+}
+
+TEST_F(ZkPoly, StopSendsItsAllNotesOffSequence) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  s.AddTrack({E(60, 100, 10, 5)});
+  PlayToEnd(s);
+  vm.LogClear();
+  EXPECT_EQ(Call<NoArgFn>(19), 0);
+  std::vector<uint32_t> want = {0xFC};
+  for (int ch = 0; ch < 16; ++ch) {
+    want.push_back(M(0xB0 | ch, 123, 0));
+    want.push_back(M(0xE0 | ch, 0, 0x40));
+    want.push_back(M(0xB0 | ch, 64, 0));
+  }
+  want.push_back(0xFC);
+  EXPECT_EQ(Immediate(), want);
+  EXPECT_EQ(host->Messages().back().msg, WM_ZK_SETPLAYMON);
+  EXPECT_EQ(host->Messages().back().l, 0);
+  EXPECT_EQ(vm.PendingBuffers(0), 0);
+}
+
+TEST_F(ZkPoly, PointPlayChasesAndSendsTheSongPosition) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  s.AddTrack({E(0xEC, 0, 0, 5), E(0xEB, 90, 0, 7), E(0xEE, 0x40, 0, 0x10), E(0xEB, 20, 0, 91),
+              E(60, 100, 480, 100), E(0xFD), E(62, 100, 480, 100), E(0xFD)});
+  ASSERT_EQ((Call<PointFn>(18, 0, 0, s.MakeTable(), 1, 0, 6, 1, 0)), 1);
+  // The skipped part (three sixteenths at tempo 120) counts as played.
+  EXPECT_GE(static_cast<int>(Call<NoArgFn>(1100)), 375);
+  ASSERT_TRUE(host->WaitForEnd());
+  // Kinds the default Truant bits do not store (programs, other
+  // controllers) go at once in song order; the stored values follow the
+  // walk; then the position one sixteenth before the point and Continue.
+  EXPECT_EQ(Immediate(), (std::vector<uint32_t>{M(0xC0, 5), M(0xB0, 91, 20), M(0xB0, 7, 90),
+                                                M(0xE0, 0x10, 0x40), M(0xF2, 3, 0), 0xFB}));
+  EXPECT_EQ(Shorts(), (std::vector<TickMsg>{{121, M(0x90, 62, 100)}, {221, M(0x90, 62, 0)}}));
+}
+
+TEST_F(ZkPoly, PlayFromTheStartSendsStart) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  s.AddTrack({E(60, 100, 10, 5)});
+  PlayToEnd(s);
+  EXPECT_EQ(Immediate(), (std::vector<uint32_t>{0xFA}));
+}
+
+class ZkPolyTruant0 : public ZkPoly {
+  const char* Settings() override { return "Truant=0\0"; }
+};
+
+TEST_F(ZkPolyTruant0, EveryChasedKindIsSentAtOnceInSongOrder) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  s.AddTrack({E(0xEC, 0, 0, 5), E(0xEB, 90, 0, 7), E(0xEC, 0, 0, 6), E(60, 100, 480, 100), E(0xFD),
+              E(62, 100, 480, 100), E(0xFD)});
+  ASSERT_EQ((Call<PointFn>(18, 0, 0, s.MakeTable(), 1, 0, 6, 1, 0)), 1);
+  ASSERT_TRUE(host->WaitForEnd());
+  EXPECT_EQ(Immediate(), (std::vector<uint32_t>{M(0xC0, 5), M(0xB0, 7, 90), M(0xC0, 6), M(0xF2, 3, 0), 0xFB}));
+}
+
+// Sixty-four beats, one note each with its own key.
+SongBlocks* BeatSong(SongBlocks& s) {
+  std::vector<StepEvent> ev;
+  for (int b = 0; b < 64; ++b) ev.push_back(E(static_cast<uint8_t>(40 + b), 100, 480, 100));
+  s.AddTrack(ev);
+  return &s;
+}
+
+TEST_F(ZkPoly, PauseHoldAndSeekKeepThePlayTime) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  BeatSong(s);
+  ASSERT_EQ(Play(s), 1);
+  auto playTime = [&] { return static_cast<DWORD>(Call<NoArgFn>(1100)); };
+  ASSERT_TRUE(host->PumpUntil([&] { return playTime() > 1500; }));
+  Call<OneArgFn>(20, 0);  // pause
+  EXPECT_EQ(Call<NoArgFn>(100), 1);
+  DWORD paused = playTime();
+  Sleep(30);
+  EXPECT_EQ(playTime(), paused);
+  Call<OneArgFn>(20, 0);  // resume
+  ASSERT_TRUE(host->PumpUntil([&] { return playTime() > paused + 200; }));
+  Call<OneArgFn>(1103, 0);  // hold
+  EXPECT_TRUE(host->PumpUntil([&] { return host->CountMessages(WM_ZK_PLAYNOTIFY, static_cast<WPARAM>(-1)) > 0; }));
+  bool held = false;
+  for (const auto& m : host->Messages())
+    if (m.msg == WM_ZK_PLAYNOTIFY && m.l == 1024) held = true;
+  EXPECT_TRUE(held);
+  DWORD frozen = playTime();
+  Sleep(30);
+  EXPECT_EQ(playTime(), frozen);
+  // Seek to beat 8 (4 s at tempo 120) and stay paused there.
+  Call<OneArgFn>(1101, 4000);
+  vm.LogClear();
+  Call<OneArgFn>(1102, 1);
+  EXPECT_EQ(playTime(), 4000u);
+  EXPECT_EQ(Call<NoArgFn>(100), 1);
+  Sleep(30);
+  EXPECT_TRUE(Shorts().empty());
+  Call<OneArgFn>(20, 0);  // resume from there
+  ASSERT_TRUE(host->PumpUntil([&] { return !Shorts().empty(); }));
+  EXPECT_EQ(Shorts().front(), (TickMsg{1, M(0x90, 48, 100)}));
+  EXPECT_GE(playTime(), 4000u);
+}
+
+TEST_F(ZkPoly, MonitorAndTextRecordsFollowThePlay) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  Call<OneArgFn>(506, 1);
+  SongBlocks s;
+  s.AddTrack({E(0x99), StepEvent{0xF7, 'p', 'l' | 'a' << 8, 'y' | ' ' << 8}, StepEvent{0xF7, 'x', 0, 0},
+              E(60, 100, 240, 100), E(62, 100, 240, 100)});
+  ASSERT_EQ(Play(s), 1);
+  ASSERT_NE(host->MonitorRing(), 0);
+  ASSERT_NE(host->TextRing(), 0);
+  const auto* ring = reinterpret_cast<const PlayMonRecord*>(host->MonitorRing());
+  const char* text = reinterpret_cast<const char*>(host->TextRing());
+  std::vector<PlayMonRecord> seen;
+  size_t handled = 0;
+  int read = 0;
+  bool ended = false;
+  while (!ended) {
+    ASSERT_TRUE(host->PumpUntil([&] { return host->Messages().size() > handled; }));
+    while (handled < host->Messages().size()) {
+      EngineMessage m = host->Messages()[handled++];
+      if (m.msg == WM_ZK_PLAYEND) ended = true;
+      if (m.msg == WM_ZK_PLAYMARK && m.w == kMarkMonitor) {
+        for (; read != static_cast<int>(m.l); read = (read + 1) % 3000) seen.push_back(ring[read]);
+        Call<NoArgFn>(508);
+      }
+    }
+  }
+  auto textRec = std::find_if(seen.begin(), seen.end(), [](const PlayMonRecord& r) { return r.track == kMonText; });
+  ASSERT_NE(textRec, seen.end());
+  TextEventRecord head;
+  std::memcpy(&head, text, sizeof head);
+  EXPECT_EQ(head.kind, 0);
+  EXPECT_EQ(head.track, 0);
+  EXPECT_EQ(head.eventIndex, 0);
+  EXPECT_STREQ(text + sizeof head, "play x");
+  EXPECT_EQ(textRec->value, sizeof head + 7);
+  int withKey = 0;
+  for (const auto& r : seen)
+    if (r.track == 0 && (r.keys[60 / 8] & (1 << (60 % 8)))) ++withKey;
+  EXPECT_GE(withKey, 1);
+  Call<NoArgFn>(19);
+  EXPECT_EQ(host->Messages().back().msg, WM_ZK_SETPLAYMON);
+  EXPECT_EQ(host->Messages().back().l, 0);
+}
+
+TEST_F(ZkPoly, RecordingFillsTheRecordBuffer) {
+  ASSERT_TRUE(host->OpenPorts({0}, 0));
+  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  Call<SetPlayModeFn>(10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_EQ((Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, a, b)), 1);
+  SongBlocks s;
+  BeatSong(s);
+  ASSERT_EQ(Play(s), 1);
+  EXPECT_TRUE(vm.Inject(0, M(0x90, 60, 100), 100));
+  EXPECT_TRUE(vm.Inject(0, M(0x80, 60, 0), 200));
+  EXPECT_EQ(Call<NoArgFn>(4), 6);
+  Call<NoArgFn>(19);
+  auto* w = static_cast<uint16_t*>(GlobalLock(a));
+  // 100 ms at tempo 120 are 96 steps of 480 to the quarter.
+  const std::vector<uint16_t> want = {0xE860, 0x9000, 0x3C64, 0xE860, 0x8000, 0x3C00, 0xEAFC};
+  EXPECT_EQ(std::vector<uint16_t>(w, w + want.size()), want);
+  GlobalUnlock(a);
+  host->Pump();
+  bool notice = false;
+  for (const auto& m : host->Messages())
+    if (m.msg == WM_ZK_PLAYNOTIFY && m.l == 256) notice = true;
+  EXPECT_TRUE(notice);
+  GlobalFree(a);
+  GlobalFree(b);
+}
+
+TEST_F(ZkPoly, PunchInRecordsFromThePointOnly) {
+  ASSERT_TRUE(host->OpenPorts({0}, 0));
+  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  Call<SetPlayModeFn>(10, 1, 0, 0, 0, 0, 0, 0, 150, 0, 0, 0, 0, 0, 0, 0, 0);
+  Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, a, b);
+  SongBlocks s;
+  BeatSong(s);
+  ASSERT_EQ(Play(s), 1);
+  vm.Inject(0, M(0x90, 60, 100), 100);  // before the point: not recorded
+  vm.Inject(0, M(0x90, 62, 100), 200);
+  Call<NoArgFn>(19);
+  auto* w = static_cast<uint16_t*>(GlobalLock(a));
+  int waits = 0, i = 0;
+  for (; (w[i] & 0xFF00) == 0xE800; ++i) waits += w[i] & 0xFF;
+  EXPECT_EQ(waits, 192);
+  EXPECT_EQ(w[i], 0x9000);
+  EXPECT_EQ(w[i + 1], 0x3E64);
+  EXPECT_EQ(w[i + 2], 0xEAFC);
+  GlobalUnlock(a);
+  GlobalFree(a);
+  GlobalFree(b);
+}
+
+TEST_F(ZkPoly, ThruSendsInputToItsPort) {
+  ASSERT_TRUE(host->OpenPorts({0, 1}, 0));
+  Call<int(WINAPI*)(int, int, int, int)>(12, 2, 0, 0x13, 0);
+  vm.Inject(0, M(0x90, 60, 100), 10);
+  EXPECT_EQ(Immediate(1), (std::vector<uint32_t>{M(0x93, 60, 100)}));
+}
+
+TEST_F(ZkPoly, GSAndMT32Senders) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  Call<OneArgFn>(49, 0);
+  EXPECT_EQ(Longs(), (std::vector<std::pair<int64_t, Bytes>>{
+                         {0, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
+                         {0, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}}}));
+  vm.LogClear();
+  Call<int(WINAPI*)(int, int)>(48, 0, 0);  // the same port twice resets once
+  EXPECT_EQ(Longs(), (std::vector<std::pair<int64_t, Bytes>>{
+                         {0, {0xF0, 0x41, 0x10, 0x16, 0x12, 0x7F, 0x00, 0x00, 0x00, 0x01, 0xF7}}}));
+  vm.LogClear();
+  const BYTE raw[] = {0x90, 0x3C, 0x64, 0x80, 0x3C, 0x00};
+  Call<int(WINAPI*)(const BYTE*, int, int)>(192, raw, 6, 0);
+  EXPECT_EQ(Immediate(), (std::vector<uint32_t>{M(0x90, 0x3C, 0x64)}));
+  // A short MT-32 image: only the system area is there to send.
+  vm.LogClear();
+  HGLOBAL image = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 200);
+  auto* p = static_cast<uint8_t*>(GlobalLock(image));
+  for (int i = 0; i < 23; ++i) p[128 + i] = static_cast<uint8_t>(i + 1);
+  GlobalUnlock(image);
+  int progress = 7;
+  Call<int(WINAPI*)(HWND, HGLOBAL, int, int, int*, int, int)>(50, nullptr, image, 0, 3, &progress, 100, 0);
+  auto longs = Longs();
+  ASSERT_EQ(longs.size(), 1u);
+  EXPECT_EQ(Bytes(longs[0].second.begin(), longs[0].second.begin() + 8),
+            (Bytes{0xF0, 0x41, 0x10, 0x16, 0x12, 0x10, 0x00, 0x00}));
+  EXPECT_EQ(longs[0].second.size(), 8u + 23 + 2);
+  EXPECT_EQ(progress, 8);
+  GlobalFree(image);
+}
+
+TEST_F(ZkPoly, GSSendAllSendsTheImage) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  HGLOBAL image = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 2670);
+  auto* p = static_cast<uint8_t*>(GlobalLock(image));
+  p[36] = 100;  // master volume
+  for (int part = 0; part < 16; ++part) p[54 + 122 * part + 2] = 16;  // every part off
+  GlobalUnlock(image);
+  int progress = 0;
+  Call<int(WINAPI*)(HWND, HGLOBAL, int, int*, int, int)>(51, nullptr, image, 0, &progress, 200, 0);
+  auto shorts = Immediate();
+  ASSERT_GE(shorts.size(), 4u);
+  EXPECT_EQ(std::vector<uint32_t>(shorts.begin(), shorts.begin() + 4),
+            (std::vector<uint32_t>{M(0xB0, 0x65, 0), M(0xB0, 0x64, 1), M(0xB0, 0x06, 0x40), M(0xB0, 0x26, 0)}));
+  auto longs = Longs();
+  ASSERT_GE(longs.size(), 2u);
+  EXPECT_EQ(longs[0].second, (Bytes{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x04, 100, 0x58, 0xF7}));
+  EXPECT_EQ(longs[1].second, (Bytes{0xF0, 0x7F, 0x7F, 0x04, 0x01, 100, 100, 0xF7}));
+  // One progress step per flush: the 32 channel runs and every exclusive.
+  EXPECT_EQ(progress, static_cast<int>(32 + longs.size()));
+  GlobalFree(image);
+}
+
+}  // namespace
