@@ -70,8 +70,11 @@ void PlayBuilder::PrepareTracks(const PlaySong& song, const BuilderOptions& opti
   opt_ = options;
   scale_ = MakeTempoScale(song.header.timeBase);
   playBias_ = std::clamp<int>(song.header.playBias, -36, 36);
-  tracks_.assign(song.trackCount, TrackPlayState{});
-  for (int i = 0; i < song.trackCount; ++i) InitTrack(i);
+  // A count that disagrees with the blocks present plays what is there.
+  int count = std::min({song.trackCount, static_cast<int>(song.tracks.size()),
+                        static_cast<int>(song.events.size())});
+  tracks_.assign(std::max(0, count), TrackPlayState{});
+  for (int i = 0; i < TrackCount(); ++i) InitTrack(i);
   ended_ = false;
   chasing_ = false;
 }
@@ -707,7 +710,9 @@ void PlayBuilder::RunScan(F advance) {
 }
 
 int64_t PlayBuilder::StepsToMeasureOf(const PlaySong& song, int track, int eventIndex) {
-  if (track < 1 || track > song.trackCount) return -1;
+  if (track < 1 || track > song.trackCount || track > static_cast<int>(song.events.size()) ||
+      track > static_cast<int>(song.tracks.size()))
+    return -1;
   const auto& ev = song.events[track - 1];
   int start = 0;
   for (int i = std::min<int>(eventIndex, static_cast<int>(ev.size())) - 1; i >= 0; --i)

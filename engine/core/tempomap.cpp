@@ -121,6 +121,9 @@ void TempoMapBuilder::Tick() {
   counter_ -= scale_.u;
   if (counter_ < 0) {
     counter_ += 20;
+    // Below time base 24 one raise does not make up a step: every step
+    // moves then, and the counter is kept from running away.
+    if (counter_ < 0) counter_ = ((counter_ % 20) + 20) % 20;
     if (!changedThisTick_ && rate_ != 0 && code_ != target_) {
       k_ = std::min(255, k_ + 2);
       int64_t diff = std::min<int64_t>(std::abs(target_ - code_) * 8LL, 0xFFFF);

@@ -999,6 +999,21 @@ TEST(PlayBuilderDamaged, NoEndEvent) {
   EXPECT_EQ(PlayBuilder::StepsToMeasureOf(s, 1, 1), 0);
 }
 
+TEST(PlayBuilderDamaged, TrackCountBeyondTheBlocks) {
+  PlaySong s = Song(Header(), {{Track(0), {Note(60, 100, 10, 5), End()}}, {Track(1), {Note(61, 100, 10, 5), End()}}});
+  s.trackCount = 5;
+  s.events.pop_back();
+  Player p(s);
+  ASSERT_TRUE(p.ended);
+  EXPECT_EQ(p.builder.TrackCount(), 1);
+  EXPECT_EQ(p.NoteOnKeys(), (std::vector<int>{60}));
+  EXPECT_EQ(PlayBuilder::StepsToMeasureOf(s, 2, 1), -1);
+  s.trackCount = -3;
+  Player q(s);
+  ASSERT_TRUE(q.ended);
+  EXPECT_TRUE(q.NoteOnKeys().empty());
+}
+
 TEST(PlayBuilderDamaged, EmptyEventBlock) {
   PlaySong s = OneTrack({});
   s.events[0].clear();
@@ -1050,7 +1065,7 @@ TEST(PlayBuilderDamaged, EndlessLoopsStillPrepareAndPlay) {
 }
 
 TEST(PlayBuilderDamaged, ManyTracksManyEvents) {
-  std::vector<TrackSpec> tracks;
+  std::vector<TrackData> tracks;
   for (int t = 0; t < 100; ++t) {
     std::vector<StepEvent> ev;
     for (int i = 0; i < 200; ++i) ev.push_back(Note(30 + (i + t) % 60, 100, (i % 3) ? 5 : 0, 7));

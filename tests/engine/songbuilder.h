@@ -56,12 +56,12 @@ inline TrackHeader Track(int channel = 0, int keyShift = 0, int stepShift = 0, i
   return t;
 }
 
-struct TrackSpec {
+struct TrackData {
   TrackHeader header;
   std::vector<StepEvent> events;
 };
 
-inline PlaySong Song(const SongHeader& h, const std::vector<TrackSpec>& tracks) {
+inline PlaySong Song(const SongHeader& h, const std::vector<TrackData>& tracks) {
   std::vector<TrackHeader> th;
   std::vector<std::vector<StepEvent>> ev;
   for (const auto& t : tracks) {

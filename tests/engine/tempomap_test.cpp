@@ -206,6 +206,22 @@ TEST(TempoMapBuilderTest, GradualChangeArrivesWithoutOvershoot) {
   }
 }
 
+TEST(TempoMapBuilderTest, TinyTimeBaseMovesEveryStep) {
+  // Time base 1: u = 480 outruns the raise of 20, so after the first step
+  // every step moves the change.
+  TempoMapBuilder b(MakeTempoScale(1), 120);
+  b.TempoEvent(128, 64);
+  b.Advance(4);
+  std::vector<TempoEntry> want = {{5209, 2}, {5169, 1}, {5089, 1}};
+  auto got = b.Finish();
+  EXPECT_TRUE(Same(got, want)) << Show(got);
+  b.TempoEvent(32, 255);
+  b.Advance(200000);  // a long change does not wear the counter out
+  auto more = b.Finish();
+  ASSERT_FALSE(more.empty());
+  EXPECT_EQ(more.back().code, StepLengthCode(120, 32));
+}
+
 TEST(TempoMapBuilderTest, ChangeInTheSameStepAsAJumpWaits) {
   // A jump and a gradual change at the same time: the jump takes the step.
   TempoMapBuilder b(MakeTempoScale(480), 120);
@@ -224,7 +240,7 @@ TEST(BuildTempoMapTest, TempoEventsOfEveryTrackAtTheirTime) {
                                {Track(2, 0, -1, 1), {Cmd(0x85, 0, 0, 600), Cmd(0xE7, 96, 0), End()}}});
   auto map = BuildTempoMap(s, false);
   // Factor 0 is held at 611: the slowest code. A muted track's tempo counts.
-  std::vector<TempoEntry> want = {{StepLengthCode(120, 0), 480}, {2604, 120}, {3473, 240}, {3473, 120}};
+  std::vector<TempoEntry> want = {{65472, 480}, {2604, 120}, {3473, 240}, {3473, 120}};
   EXPECT_EQ(StepLengthCode(120, 0), 65472);
   EXPECT_EQ(StepLengthCode(120, 96), 3473);
   EXPECT_TRUE(Same(map, want)) << Show(map);

@@ -22,6 +22,9 @@ wineserver -p >/dev/null 2>&1 </dev/null &
 # test runner would wait for them.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$build/wine/wineboot.log" 2>&1 </dev/null
+  # A program that crashes ends at once instead of waiting in the debugger.
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
+    >>"$build/wine/wineboot.log" 2>&1 </dev/null || true
 else
   wineboot >"$build/wine/wineboot.log" 2>&1 </dev/null
 fi

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -250,6 +251,7 @@ TEST_F(ZkPoly, StopSendsItsAllNotesOffSequence) {
   }
   want.push_back(0xFC);
   EXPECT_EQ(Immediate(), want);
+  ASSERT_FALSE(host->Messages().empty());
   EXPECT_EQ(host->Messages().back().msg, WM_ZK_SETPLAYMON);
   EXPECT_EQ(host->Messages().back().l, 0);
   EXPECT_EQ(vm.PendingBuffers(0), 0);
@@ -280,6 +282,87 @@ TEST_F(ZkPoly, PlayFromTheStartSendsStart) {
   EXPECT_EQ(Immediate(), (std::vector<uint32_t>{0xFA}));
 }
 
+// Sixty-four beats, one note each with its own key.
+SongBlocks* BeatSong(SongBlocks& s) {
+  std::vector<StepEvent> ev;
+  for (int b = 0; b < 64; ++b) ev.push_back(E(static_cast<uint8_t>(40 + b), 100, 480, 100));
+  s.AddTrack(ev);
+  return &s;
+}
+
+TEST_F(ZkPoly, TempoMapPairs) {
+  using TempoMapFn = int(WINAPI*)(HGLOBAL, HGLOBAL, int);
+  Call<void*(WINAPI*)(HWND, void*)>(15, host->Window(), nullptr);
+  SongBlocks s;
+  s.AddTrack({E(0xE7, 0, 960, 128), E(0xE7, 0, 0, 64), E(60, 100, 480, 100)});
+  HGLOBAL out = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 64);
+  HGLOBAL table = s.MakeTable();
+  EXPECT_EQ(Call<TempoMapFn>(310, out, table, 1), 3);
+  auto* v = static_cast<int32_t*>(GlobalLock(out));
+  EXPECT_EQ(std::vector<int32_t>(v, v + 6), (std::vector<int32_t>{1, 120, 960, 240, 480, 120}));
+  GlobalUnlock(out);
+  ASSERT_FALSE(host->Messages().empty());
+  EXPECT_EQ(host->Messages().back().msg, WM_ZK_SETPLAYMON);
+  EXPECT_EQ(host->Messages().back().l, 0);
+  // The caller's block bounds what is written.
+  HGLOBAL small = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 8);
+  EXPECT_EQ(Call<TempoMapFn>(310, small, table, 1), 1);
+  SongBlocks plain;
+  plain.AddTrack({E(60, 100, 480, 100)});
+  HGLOBAL plainTable = plain.MakeTable();
+  EXPECT_EQ(Call<TempoMapFn>(310, out, plainTable, 1), 2);
+  v = static_cast<int32_t*>(GlobalLock(out));
+  EXPECT_EQ(std::vector<int32_t>(v, v + 4), (std::vector<int32_t>{480, 120, 1, 120}));
+  GlobalUnlock(out);
+  GlobalFree(small);
+  GlobalFree(out);
+  GlobalFree(table);
+  GlobalFree(plainTable);
+}
+
+TEST_F(ZkPoly, StartAtATime) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  BeatSong(s);
+  // Two seconds at tempo 120 are four beats: sixteen sixteenths.
+  EXPECT_EQ((Call<int(WINAPI*)(int, int, HGLOBAL, int, int)>(300, 0, 0, s.MakeTable(), 1, 2000 * 24)), 16);
+  EXPECT_EQ((Call<int(WINAPI*)(int, int, int)>(301, 0, 0, 1)), 1);
+  EXPECT_GE(static_cast<DWORD>(Call<NoArgFn>(1100)), 1875u);
+  ASSERT_TRUE(host->PumpUntil([&] { return !Shorts().empty(); }));
+  EXPECT_EQ(Shorts().front(), (TickMsg{121, M(0x90, 44, 100)}));
+  EXPECT_EQ(Immediate(), (std::vector<uint32_t>{M(0xF2, 15, 0), 0xFB}));
+}
+
+std::atomic<int> g_endCalls{0};
+void CALLBACK CountEnd() { ++g_endCalls; }
+
+TEST_F(ZkPoly, EndCallbackInsteadOfTheMessage) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  g_endCalls = 0;
+  Call<void*(WINAPI*)(HWND, void*)>(15, host->Window(), reinterpret_cast<void*>(&CountEnd));
+  SongBlocks s;
+  s.AddTrack({E(60, 100, 10, 5)});
+  ASSERT_EQ(Play(s), 1);
+  EXPECT_TRUE(host->PumpUntil([&] { return g_endCalls.load() > 0; }));
+  Sleep(20);
+  host->Pump();
+  EXPECT_EQ(g_endCalls.load(), 1);
+  EXPECT_EQ(host->CountMessages(WM_ZK_PLAYEND, static_cast<WPARAM>(-1)), 0);
+}
+
+TEST_F(ZkPoly, ChaseSettingsAreReadAndWritten) {
+  EXPECT_EQ((Call<int(WINAPI*)(int, int, int, int)>(1000, 5, 6, 7, 7)), 1);
+  int t = 0, c = 0, x = 0;
+  Call<int(WINAPI*)(int*, int*, int*, int)>(1001, &t, &c, &x, 7);
+  EXPECT_EQ(t, 5);
+  EXPECT_EQ(c, 6);
+  EXPECT_EQ(x, 7);
+  EXPECT_EQ(Call<OneArgFn>(1002, 3), 1);
+  EXPECT_EQ(GetPrivateProfileIntA("zkpoly", "Truant", -1, "ZKFW95.INI"), 5);
+  EXPECT_EQ(GetPrivateProfileIntA("zkpoly", "Chase", -1, "ZKFW95.INI"), 6);
+  EXPECT_EQ(GetPrivateProfileIntA("zkpoly", "ExclWait", -1, "ZKFW95.INI"), -1);
+}
+
 class ZkPolyTruant0 : public ZkPoly {
   const char* Settings() override { return "Truant=0\0"; }
 };
@@ -292,14 +375,6 @@ TEST_F(ZkPolyTruant0, EveryChasedKindIsSentAtOnceInSongOrder) {
   ASSERT_EQ((Call<PointFn>(18, 0, 0, s.MakeTable(), 1, 0, 6, 1, 0)), 1);
   ASSERT_TRUE(host->WaitForEnd());
   EXPECT_EQ(Immediate(), (std::vector<uint32_t>{M(0xC0, 5), M(0xB0, 7, 90), M(0xC0, 6), M(0xF2, 3, 0), 0xFB}));
-}
-
-// Sixty-four beats, one note each with its own key.
-SongBlocks* BeatSong(SongBlocks& s) {
-  std::vector<StepEvent> ev;
-  for (int b = 0; b < 64; ++b) ev.push_back(E(static_cast<uint8_t>(40 + b), 100, 480, 100));
-  s.AddTrack(ev);
-  return &s;
 }
 
 TEST_F(ZkPoly, PauseHoldAndSeekKeepThePlayTime) {
@@ -379,6 +454,7 @@ TEST_F(ZkPoly, MonitorAndTextRecordsFollowThePlay) {
     if (r.track == 0 && (r.keys[60 / 8] & (1 << (60 % 8)))) ++withKey;
   EXPECT_GE(withKey, 1);
   Call<NoArgFn>(19);
+  ASSERT_FALSE(host->Messages().empty());
   EXPECT_EQ(host->Messages().back().msg, WM_ZK_SETPLAYMON);
   EXPECT_EQ(host->Messages().back().l, 0);
 }

@@ -12,11 +12,7 @@
 #include <string>
 #include <vector>
 
-// Bind() casts what GetProcAddress returns, as it must.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wcast-function-type"
 #include "vwinmm.h"
-#pragma GCC diagnostic pop
 
 // Where an open handle reports to (the fdwOpen callback kinds).
 struct VmCallback {

@@ -9,11 +9,7 @@
 #include <mutex>
 #include <vector>
 
-// Bind() casts what GetProcAddress returns, as it must.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wcast-function-type"
 #include "vwinmm.h"
-#pragma GCC diagnostic pop
 
 // Binds the control calls and starts each test with an empty log and the
 // default devices.

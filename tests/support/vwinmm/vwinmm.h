@@ -80,15 +80,15 @@ struct VirtualMidi {
     HMODULE m = GetModuleHandleA("winmm.dll");
     if (!m) m = LoadLibraryA("winmm.dll");
     if (!m) return false;
-    SetDevices = reinterpret_cast<VmSetDevicesFn>(GetProcAddress(m, "vmidiSetDevices"));
-    FailOpen = reinterpret_cast<VmFailOpenFn>(GetProcAddress(m, "vmidiFailOpen"));
-    FailShortMsgs = reinterpret_cast<VmFailShortMsgsFn>(GetProcAddress(m, "vmidiFailShortMsgs"));
-    Inject = reinterpret_cast<VmInjectFn>(GetProcAddress(m, "vmidiInject"));
-    LogCount = reinterpret_cast<VmLogCountFn>(GetProcAddress(m, "vmidiLogCount"));
-    LogEntry = reinterpret_cast<VmLogEntryFn>(GetProcAddress(m, "vmidiLogEntry"));
-    LogClear = reinterpret_cast<VmLogClearFn>(GetProcAddress(m, "vmidiLogClear"));
-    PendingBuffers = reinterpret_cast<VmPendingBuffersFn>(GetProcAddress(m, "vmidiPendingBuffers"));
-    OpenCount = reinterpret_cast<VmOpenCountFn>(GetProcAddress(m, "vmidiOpenCount"));
+    SetDevices = reinterpret_cast<VmSetDevicesFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiSetDevices")));
+    FailOpen = reinterpret_cast<VmFailOpenFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiFailOpen")));
+    FailShortMsgs = reinterpret_cast<VmFailShortMsgsFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiFailShortMsgs")));
+    Inject = reinterpret_cast<VmInjectFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiInject")));
+    LogCount = reinterpret_cast<VmLogCountFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiLogCount")));
+    LogEntry = reinterpret_cast<VmLogEntryFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiLogEntry")));
+    LogClear = reinterpret_cast<VmLogClearFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiLogClear")));
+    PendingBuffers = reinterpret_cast<VmPendingBuffersFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiPendingBuffers")));
+    OpenCount = reinterpret_cast<VmOpenCountFn>(reinterpret_cast<void*>(GetProcAddress(m, "vmidiOpenCount")));
     return SetDevices && FailOpen && FailShortMsgs && Inject && LogCount && LogEntry &&
            LogClear && PendingBuffers && OpenCount;
   }

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks under Wine (after scripts/test.sh has set up
+# the build folder): the engine's builder throughput and note timing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="$(realpath -m "${ZK_BUILD_DIR:-build}")"
+cmake --build "$build" -j"$(nproc)" --target engine_bench
+bash tests/wine/setup.sh "$build" >/dev/null
+trap 'bash tests/wine/cleanup.sh "$build" >/dev/null' EXIT
+ZK_VIRTUAL_WINMM=1 ZK_PREFIX=engine VMIDI_CLOCKRATE=1 \
+  bash tests/wine/run.sh "$build" "$build/vmidi/engine_bench.exe"

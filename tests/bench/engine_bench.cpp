@@ -1,0 +1,116 @@
+// Engine benchmark (not a test): the play buffer builder's throughput and
+// the timing of played notes through the stream engine and the virtual
+// device. Run with the device's clock at real time: scripts/bench.sh.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "playbuilder.h"
+#include "polyhost.h"
+
+namespace {
+
+double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
+  LARGE_INTEGER f;
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+class CountingEmitter : public PlayEmitter {
+ public:
+  void Wait(uint32_t) override {}
+  void Channel(int, uint8_t, uint8_t, uint8_t) override { ++events; }
+  void SysEx(int, const uint8_t*, size_t) override { ++events; }
+  void Tempo(int, int, int) override { ++events; }
+  void Mark(int, int) override {}
+  void SongPosition(int) override {}
+  void End() override {}
+  long long events = 0;
+};
+
+// 36 tracks of 16,000 events: notes with measure ends and controllers.
+void Throughput() {
+  SongHeader header{};
+  header.timeBase = 480;
+  header.tempo = 120;
+  for (auto& slot : header.userExcl) std::memset(slot.data, 0xF7, sizeof slot.data);
+  std::vector<TrackHeader> tracks(36);
+  std::vector<std::vector<StepEvent>> events(36);
+  for (int t = 0; t < 36; ++t) {
+    tracks[t].channel = static_cast<uint8_t>(t % 16 | (t / 16 % 2) << 4);
+    auto& ev = events[t];
+    for (int i = 0; i < 16000; ++i) {
+      if (i % 17 == 16) ev.push_back({0xFD, 0, 0, 0});
+      else if (i % 17 == 8) ev.push_back({0xEB, static_cast<uint8_t>(i % 128), 0, 7});
+      else ev.push_back({static_cast<uint8_t>(36 + (i * 7 + t) % 60), 100, 120, 100});
+    }
+  }
+  PlaySong song;
+  MakePlaySong(header, tracks, events, song);
+  long long stepEvents = 0;
+  for (const auto& ev : song.events) stepEvents += static_cast<long long>(ev.size());
+  CountingEmitter out;
+  PlayBuilder b;
+  LARGE_INTEGER t0, t1, t2;
+  QueryPerformanceCounter(&t0);
+  b.Prepare(song, BuilderOptions{}, nullptr);
+  QueryPerformanceCounter(&t1);
+  b.SetEmitter(&out);
+  while (b.Step()) {
+  }
+  QueryPerformanceCounter(&t2);
+  double build = Seconds(t1, t2);
+  std::printf("builder: %lld step events -> %lld play events in %.3f s (preparation %.3f s)\n", stepEvents,
+              out.events, build, Seconds(t0, t1));
+  std::printf("builder: %.0f step events per second\n", static_cast<double>(stepEvents) / build);
+}
+
+// Four tracks of sixteenth notes for about ten seconds at tempo 120.
+void Timing() {
+  VirtualMidi vm;
+  if (!vm.Bind()) {
+    std::printf("timing: the virtual device is not loaded\n");
+    return;
+  }
+  PolyHost host("\0");
+  if (!host.Loaded() || !host.OpenPorts({0})) {
+    std::printf("timing: the engine does not load\n");
+    return;
+  }
+  SongBlocks s(120, 480);
+  for (int t = 0; t < 4; ++t) {
+    std::vector<StepEvent> ev;
+    for (int i = 0; i < 80; ++i) ev.push_back({static_cast<uint8_t>(48 + t * 5 + i % 5), 100, 120, 60});
+    s.AddTrack(ev, static_cast<uint8_t>(t));
+  }
+  vm.LogClear();
+  auto play = host.Fn<int(WINAPI*)(int, int, HGLOBAL, int)>(16);
+  play(0, 0, s.MakeTable(), s.TrackCount());
+  if (!host.WaitForEnd(60000)) std::printf("timing: no end of play\n");
+  host.Fn<int(WINAPI*)()>(19)();
+  std::vector<double> err;
+  for (const auto& e : DeviceLog(vm))
+    if (e.kind == kVmStreamShort && e.tickMicros >= 0)
+      err.push_back(static_cast<double>(e.wallMicros - e.tickMicros) / 1000.0);
+  host.ClosePorts();
+  if (err.empty()) {
+    std::printf("timing: nothing played\n");
+    return;
+  }
+  std::vector<double> a = err;
+  for (double& x : a) x = x < 0 ? -x : x;
+  std::sort(a.begin(), a.end());
+  std::printf("timing: %zu notes and note-offs, error median %.3f ms, 99th percentile %.3f ms, max %.3f ms\n",
+              a.size(), a[a.size() / 2], a[std::min(a.size() - 1, a.size() * 99 / 100)], a.back());
+}
+
+}  // namespace
+
+int main() {
+  Throughput();
+  Timing();
+  return 0;
+}
