@@ -510,6 +510,56 @@ TEST_F(ZkPoly, PunchInRecordsFromThePointOnly) {
   GlobalFree(b);
 }
 
+TEST_F(ZkPoly, PunchOutEndsTheRecording) {
+  ASSERT_TRUE(host->OpenPorts({0}, 0));
+  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  Call<SetPlayModeFn>(10, 1, 0, 0, 0, 0, 0, 0, 0, 150, 0, 0, 0, 0, 0, 0, 0);
+  Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, a, b);
+  SongBlocks s;
+  BeatSong(s);
+  ASSERT_EQ(Play(s), 1);
+  vm.Inject(0, M(0x90, 60, 100), 100);
+  vm.Inject(0, M(0x90, 62, 100), 200);  // past the punch-out point
+  Call<NoArgFn>(19);
+  auto* w = static_cast<uint16_t*>(GlobalLock(a));
+  EXPECT_EQ(std::vector<uint16_t>(w, w + 4), (std::vector<uint16_t>{0xE860, 0x9000, 0x3C64, 0xEAFC}));
+  GlobalUnlock(a);
+  GlobalFree(a);
+  GlobalFree(b);
+}
+
+TEST_F(ZkPoly, RecordingWaitsForTheFirstNote) {
+  ASSERT_TRUE(host->OpenPorts({0}, 0));
+  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  Call<SetPlayModeFn>(10, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, a, b);
+  SongBlocks s;
+  s.AddTrack({E(60, 100, 10, 5)});
+  ASSERT_EQ(Play(s), 1);
+  Sleep(20);
+  EXPECT_TRUE(Immediate().empty());  // neither Start nor the streams yet
+  EXPECT_TRUE(Shorts().empty());
+  vm.Inject(0, M(0x90, 64, 90), 500);
+  auto firstNote = [&] {
+    for (const auto& m : host->Messages())
+      if (m.msg == WM_ZK_PLAYNOTIFY && m.l == 8) return true;
+    return false;
+  };
+  ASSERT_TRUE(host->PumpUntil(firstNote));
+  EXPECT_EQ(Call<NoArgFn>(17), 1);
+  ASSERT_TRUE(host->WaitForEnd());
+  EXPECT_EQ(Immediate(), (std::vector<uint32_t>{0xFA}));
+  EXPECT_EQ(Shorts(), (std::vector<TickMsg>{{1, M(0x90, 60, 100)}, {6, M(0x90, 60, 0)}}));
+  Call<NoArgFn>(19);
+  auto* w = static_cast<uint16_t*>(GlobalLock(a));
+  EXPECT_EQ(std::vector<uint16_t>(w, w + 3), (std::vector<uint16_t>{0x9000, 0x405A, 0xEAFC}));
+  GlobalUnlock(a);
+  GlobalFree(a);
+  GlobalFree(b);
+}
+
 TEST_F(ZkPoly, ThruSendsInputToItsPort) {
   ASSERT_TRUE(host->OpenPorts({0, 1}, 0));
   Call<int(WINAPI*)(int, int, int, int)>(12, 2, 0, 0x13, 0);
