@@ -184,18 +184,14 @@ extern "C" int WINAPI StopSeqPlay() {
   ReleasePlay(true);
   UnlockRecordBuffers();
   SendToEveryPort(0xFC);
-  HMIDISTRM done[kPorts] = {};
-  int n = 0;
-  for (int p = 0; p < kPorts; ++p) {
-    HMIDISTRM st = PortStream(p);
-    if (!st || std::find(done, done + n, st) != done + n) continue;
-    done[n++] = st;
+  int ports[kPorts];
+  int n = PortsWithOwnStream(ports);
+  for (int i = 0; i < n; ++i)
     for (DWORD ch = 0; ch < 16; ++ch) {
-      SendShortNow(p, 0xB0 | ch | 123 << 8);
-      SendShortNow(p, 0xE0 | ch | 0x40 << 16);
-      SendShortNow(p, 0xB0 | ch | 64 << 8);
+      SendShortNow(ports[i], 0xB0 | ch | 123 << 8);
+      SendShortNow(ports[i], 0xE0 | ch | 0x40 << 16);
+      SendShortNow(ports[i], 0xB0 | ch | 64 << 8);
     }
-  }
   SendToEveryPort(0xFC);
   if (g_poly.settings.pEndReset) ResetEveryPort();
   return 0;

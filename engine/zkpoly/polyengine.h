@@ -106,6 +106,8 @@ HMIDISTRM PortStream(int port);
 // Sends a short message now on a port's stream, retrying while the driver
 // refuses it (tries, pause ms apart).
 void SendShortNow(int port, DWORD message, int tries = 500, DWORD pauseMs = 2);
+// The ports whose stream no lower port shares: one message per device.
+int PortsWithOwnStream(int ports[kPorts]);
 void SendToEveryPort(DWORD message);
 void ResetEveryPort();
 void CloseEveryStream();

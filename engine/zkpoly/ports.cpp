@@ -19,16 +19,22 @@ void SendShortNow(int port, DWORD message, int tries, DWORD pauseMs) {
   }
 }
 
-// One message per stream: two ports on one device get it once.
-void SendToEveryPort(DWORD message) {
-  HMIDISTRM done[kPorts] = {};
+int PortsWithOwnStream(int ports[kPorts]) {
+  HMIDISTRM seen[kPorts] = {};
   int n = 0;
   for (int p = 0; p < kPorts; ++p) {
     HMIDISTRM st = PortStream(p);
-    if (!st || std::find(done, done + n, st) != done + n) continue;
-    done[n++] = st;
-    SendShortNow(p, message);
+    if (!st || std::find(seen, seen + n, st) != seen + n) continue;
+    seen[n] = st;
+    ports[n++] = p;
   }
+  return n;
+}
+
+void SendToEveryPort(DWORD message) {
+  int ports[kPorts];
+  int n = PortsWithOwnStream(ports);
+  for (int i = 0; i < n; ++i) SendShortNow(ports[i], message);
 }
 
 void ResetEveryPort() {

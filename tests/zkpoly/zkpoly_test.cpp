@@ -27,6 +27,22 @@ constexpr uint32_t M(int status, int d1, int d2 = 0) {
 using TickMsg = std::pair<int64_t, uint32_t>;
 using Bytes = std::vector<uint8_t>;
 
+// The two record buffers a host hands over for recording.
+struct RecordBuffers {
+  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
+  ~RecordBuffers() {
+    GlobalFree(a);
+    GlobalFree(b);
+  }
+  std::vector<uint16_t> Words(size_t n) const {
+    auto* w = static_cast<const uint16_t*>(GlobalLock(a));
+    std::vector<uint16_t> out(w, w + n);
+    GlobalUnlock(a);
+    return out;
+  }
+};
+
 using PlayFn = int(WINAPI*)(int, int, HGLOBAL, int);
 using PointFn = int(WINAPI*)(int, int, HGLOBAL, int, int, int, int, int);
 using NoArgFn = int(WINAPI*)();
@@ -61,6 +77,11 @@ class ZkPoly : public ::testing::Test {
   void PlayToEnd(SongBlocks& s) {
     ASSERT_EQ(Play(s), 1);
     ASSERT_TRUE(host->WaitForEnd()) << "no end of play";
+  }
+  // SetPlayMode with the record mode and punch steps, then SetRecBuf.
+  void ArmRecording(RecordBuffers& buffers, int mode, int punchIn = 0, int punchOut = 0) {
+    Call<SetPlayModeFn>(10, mode, 0, 0, 0, 0, 0, 0, punchIn, punchOut, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ((Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, buffers.a, buffers.b)), 1);
   }
   std::vector<TickMsg> Shorts(int device = 0) { return StreamShorts(DeviceLog(vm), device); }
   std::vector<std::pair<int64_t, Bytes>> Longs(int device = 0, int kind = kVmStreamLong) {
@@ -461,10 +482,8 @@ TEST_F(ZkPoly, MonitorAndTextRecordsFollowThePlay) {
 
 TEST_F(ZkPoly, RecordingFillsTheRecordBuffer) {
   ASSERT_TRUE(host->OpenPorts({0}, 0));
-  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
-  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
-  Call<SetPlayModeFn>(10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-  EXPECT_EQ((Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, a, b)), 1);
+  RecordBuffers rec;
+  ArmRecording(rec, 1);
   SongBlocks s;
   BeatSong(s);
   ASSERT_EQ(Play(s), 1);
@@ -472,69 +491,53 @@ TEST_F(ZkPoly, RecordingFillsTheRecordBuffer) {
   EXPECT_TRUE(vm.Inject(0, M(0x80, 60, 0), 200));
   EXPECT_EQ(Call<NoArgFn>(4), 6);
   Call<NoArgFn>(19);
-  auto* w = static_cast<uint16_t*>(GlobalLock(a));
   // 100 ms at tempo 120 are 96 steps of 480 to the quarter.
-  const std::vector<uint16_t> want = {0xE860, 0x9000, 0x3C64, 0xE860, 0x8000, 0x3C00, 0xEAFC};
-  EXPECT_EQ(std::vector<uint16_t>(w, w + want.size()), want);
-  GlobalUnlock(a);
+  EXPECT_EQ(rec.Words(7), (std::vector<uint16_t>{0xE860, 0x9000, 0x3C64, 0xE860, 0x8000, 0x3C00, 0xEAFC}));
   host->Pump();
   bool notice = false;
   for (const auto& m : host->Messages())
     if (m.msg == WM_ZK_PLAYNOTIFY && m.l == 256) notice = true;
   EXPECT_TRUE(notice);
-  GlobalFree(a);
-  GlobalFree(b);
 }
 
 TEST_F(ZkPoly, PunchInRecordsFromThePointOnly) {
   ASSERT_TRUE(host->OpenPorts({0}, 0));
-  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
-  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
-  Call<SetPlayModeFn>(10, 1, 0, 0, 0, 0, 0, 0, 150, 0, 0, 0, 0, 0, 0, 0, 0);
-  Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, a, b);
+  RecordBuffers rec;
+  ArmRecording(rec, 1, 150);
   SongBlocks s;
   BeatSong(s);
   ASSERT_EQ(Play(s), 1);
   vm.Inject(0, M(0x90, 60, 100), 100);  // before the point: not recorded
   vm.Inject(0, M(0x90, 62, 100), 200);
   Call<NoArgFn>(19);
-  auto* w = static_cast<uint16_t*>(GlobalLock(a));
-  int waits = 0, i = 0;
-  for (; (w[i] & 0xFF00) == 0xE800; ++i) waits += w[i] & 0xFF;
+  std::vector<uint16_t> w = rec.Words(8);
+  size_t i = 0;
+  int waits = 0;
+  for (; i < w.size() && (w[i] & 0xFF00) == 0xE800; ++i) waits += w[i] & 0xFF;
   EXPECT_EQ(waits, 192);
+  ASSERT_LE(i + 3, w.size());
   EXPECT_EQ(w[i], 0x9000);
   EXPECT_EQ(w[i + 1], 0x3E64);
   EXPECT_EQ(w[i + 2], 0xEAFC);
-  GlobalUnlock(a);
-  GlobalFree(a);
-  GlobalFree(b);
 }
 
 TEST_F(ZkPoly, PunchOutEndsTheRecording) {
   ASSERT_TRUE(host->OpenPorts({0}, 0));
-  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
-  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
-  Call<SetPlayModeFn>(10, 1, 0, 0, 0, 0, 0, 0, 0, 150, 0, 0, 0, 0, 0, 0, 0);
-  Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, a, b);
+  RecordBuffers rec;
+  ArmRecording(rec, 1, 0, 150);
   SongBlocks s;
   BeatSong(s);
   ASSERT_EQ(Play(s), 1);
   vm.Inject(0, M(0x90, 60, 100), 100);
   vm.Inject(0, M(0x90, 62, 100), 200);  // past the punch-out point
   Call<NoArgFn>(19);
-  auto* w = static_cast<uint16_t*>(GlobalLock(a));
-  EXPECT_EQ(std::vector<uint16_t>(w, w + 4), (std::vector<uint16_t>{0xE860, 0x9000, 0x3C64, 0xEAFC}));
-  GlobalUnlock(a);
-  GlobalFree(a);
-  GlobalFree(b);
+  EXPECT_EQ(rec.Words(4), (std::vector<uint16_t>{0xE860, 0x9000, 0x3C64, 0xEAFC}));
 }
 
 TEST_F(ZkPoly, RecordingWaitsForTheFirstNote) {
   ASSERT_TRUE(host->OpenPorts({0}, 0));
-  HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
-  HGLOBAL b = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, kRecordBufferWords * 2);
-  Call<SetPlayModeFn>(10, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-  Call<int(WINAPI*)(HGLOBAL, HGLOBAL)>(14, a, b);
+  RecordBuffers rec;
+  ArmRecording(rec, 2);
   SongBlocks s;
   s.AddTrack({E(60, 100, 10, 5)});
   ASSERT_EQ(Play(s), 1);
@@ -553,11 +556,7 @@ TEST_F(ZkPoly, RecordingWaitsForTheFirstNote) {
   EXPECT_EQ(Immediate(), (std::vector<uint32_t>{0xFA}));
   EXPECT_EQ(Shorts(), (std::vector<TickMsg>{{1, M(0x90, 60, 100)}, {6, M(0x90, 60, 0)}}));
   Call<NoArgFn>(19);
-  auto* w = static_cast<uint16_t*>(GlobalLock(a));
-  EXPECT_EQ(std::vector<uint16_t>(w, w + 3), (std::vector<uint16_t>{0x9000, 0x405A, 0xEAFC}));
-  GlobalUnlock(a);
-  GlobalFree(a);
-  GlobalFree(b);
+  EXPECT_EQ(rec.Words(3), (std::vector<uint16_t>{0x9000, 0x405A, 0xEAFC}));
 }
 
 TEST_F(ZkPoly, ThruSendsInputToItsPort) {

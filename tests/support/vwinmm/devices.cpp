@@ -61,7 +61,8 @@ void CopyName(const std::string& name, char* dst) {
   lstrcpynA(dst, name.c_str(), MAXPNAMELEN);
 }
 
-void CopyNameW(const std::string& name, WCHAR* dst) {
+// The ANSI and wide forms differ only in the name's characters.
+void CopyName(const std::string& name, WCHAR* dst) {
   int n = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, dst, MAXPNAMELEN);
   if (n == 0) dst[MAXPNAMELEN - 1] = 0;
 }
@@ -105,6 +106,38 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   return TRUE;
 }
 
+template <typename Caps>
+MMRESULT OutCaps(UINT_PTR id, Caps* out, UINT size) {
+  if (!out) return MMSYSERR_INVALPARAM;
+  std::lock_guard<std::mutex> lk(g_vm.mu);
+  UINT device;
+  bool mapper;
+  if (!ResolveOutDevice(id, &device, &mapper)) return MMSYSERR_BADDEVICEID;
+  Caps caps{};
+  FillOutCaps(&caps);
+  CopyName(mapper ? kMapperName : g_vm.outNames[device], caps.szPname);
+  if (mapper) caps.wTechnology = MOD_MAPPER;
+  memcpy(out, &caps, size < sizeof caps ? size : sizeof caps);
+  return MMSYSERR_NOERROR;
+}
+
+template <typename Caps>
+MMRESULT InCaps(UINT_PTR id, Caps* out, UINT size) {
+  if (!out) return MMSYSERR_INVALPARAM;
+  std::lock_guard<std::mutex> lk(g_vm.mu);
+  UINT device = static_cast<UINT>(id);
+  if (id >= g_vm.inNames.size()) {
+    auto in = VmFindIn(reinterpret_cast<HANDLE>(id));
+    if (!in) return MMSYSERR_BADDEVICEID;
+    device = in->device;
+  }
+  Caps caps{};
+  FillInCaps(&caps);
+  CopyName(g_vm.inNames[device], caps.szPname);
+  memcpy(out, &caps, size < sizeof caps ? size : sizeof caps);
+  return MMSYSERR_NOERROR;
+}
+
 extern "C" {
 
 UINT WINAPI midiOutGetNumDevs(void) {
@@ -117,65 +150,10 @@ UINT WINAPI midiInGetNumDevs(void) {
   return static_cast<UINT>(g_vm.inNames.size());
 }
 
-MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA pmoc, UINT cbmoc) {
-  if (!pmoc) return MMSYSERR_INVALPARAM;
-  std::lock_guard<std::mutex> lk(g_vm.mu);
-  UINT device;
-  bool mapper;
-  if (!ResolveOutDevice(id, &device, &mapper)) return MMSYSERR_BADDEVICEID;
-  MIDIOUTCAPSA caps{};
-  FillOutCaps(&caps);
-  CopyName(mapper ? kMapperName : g_vm.outNames[device], caps.szPname);
-  if (mapper) caps.wTechnology = MOD_MAPPER;
-  memcpy(pmoc, &caps, cbmoc < sizeof caps ? cbmoc : sizeof caps);
-  return MMSYSERR_NOERROR;
-}
-
-MMRESULT WINAPI midiOutGetDevCapsW(UINT_PTR id, LPMIDIOUTCAPSW pmoc, UINT cbmoc) {
-  if (!pmoc) return MMSYSERR_INVALPARAM;
-  std::lock_guard<std::mutex> lk(g_vm.mu);
-  UINT device;
-  bool mapper;
-  if (!ResolveOutDevice(id, &device, &mapper)) return MMSYSERR_BADDEVICEID;
-  MIDIOUTCAPSW caps{};
-  FillOutCaps(&caps);
-  CopyNameW(mapper ? kMapperName : g_vm.outNames[device], caps.szPname);
-  if (mapper) caps.wTechnology = MOD_MAPPER;
-  memcpy(pmoc, &caps, cbmoc < sizeof caps ? cbmoc : sizeof caps);
-  return MMSYSERR_NOERROR;
-}
-
-MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR id, LPMIDIINCAPSA pmic, UINT cbmic) {
-  if (!pmic) return MMSYSERR_INVALPARAM;
-  std::lock_guard<std::mutex> lk(g_vm.mu);
-  UINT device = static_cast<UINT>(id);
-  if (id >= g_vm.inNames.size()) {
-    auto in = VmFindIn(reinterpret_cast<HANDLE>(id));
-    if (!in) return MMSYSERR_BADDEVICEID;
-    device = in->device;
-  }
-  MIDIINCAPSA caps{};
-  FillInCaps(&caps);
-  CopyName(g_vm.inNames[device], caps.szPname);
-  memcpy(pmic, &caps, cbmic < sizeof caps ? cbmic : sizeof caps);
-  return MMSYSERR_NOERROR;
-}
-
-MMRESULT WINAPI midiInGetDevCapsW(UINT_PTR id, LPMIDIINCAPSW pmic, UINT cbmic) {
-  if (!pmic) return MMSYSERR_INVALPARAM;
-  std::lock_guard<std::mutex> lk(g_vm.mu);
-  UINT device = static_cast<UINT>(id);
-  if (id >= g_vm.inNames.size()) {
-    auto in = VmFindIn(reinterpret_cast<HANDLE>(id));
-    if (!in) return MMSYSERR_BADDEVICEID;
-    device = in->device;
-  }
-  MIDIINCAPSW caps{};
-  FillInCaps(&caps);
-  CopyNameW(g_vm.inNames[device], caps.szPname);
-  memcpy(pmic, &caps, cbmic < sizeof caps ? cbmic : sizeof caps);
-  return MMSYSERR_NOERROR;
-}
+MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA pmoc, UINT cbmoc) { return OutCaps(id, pmoc, cbmoc); }
+MMRESULT WINAPI midiOutGetDevCapsW(UINT_PTR id, LPMIDIOUTCAPSW pmoc, UINT cbmoc) { return OutCaps(id, pmoc, cbmoc); }
+MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR id, LPMIDIINCAPSA pmic, UINT cbmic) { return InCaps(id, pmic, cbmic); }
+MMRESULT WINAPI midiInGetDevCapsW(UINT_PTR id, LPMIDIINCAPSW pmic, UINT cbmic) { return InCaps(id, pmic, cbmic); }
 
 BOOL WINAPI vmidiSetDevices(const char* outNames, const char* inNames) {
   std::lock_guard<std::mutex> lk(g_vm.mu);
