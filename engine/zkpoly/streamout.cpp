@@ -9,6 +9,10 @@
 
 #include "polyengine.h"
 
+StreamSlot g_streams[kPorts];
+
+static void WorkPending();
+
 namespace {
 
 constexpr DWORD kEvShort = 0x00000000;
@@ -22,8 +26,8 @@ constexpr DWORD kEvLong = 0x80000000;
 int SlotsInUse(int out[kPorts]) {
   int n = 0;
   for (int p = 0; p < kPorts; ++p) {
-    int s = g_poly.portSlot[p];
-    if (s < 0 || !g_poly.slots[s].stream) continue;
+    int s = g_shell.portSlot[p];
+    if (s < 0 || !g_streams[s].stream) continue;
     if (std::find(out, out + n, s) == out + n) out[n++] = s;
   }
   return n;
@@ -46,7 +50,7 @@ class StreamEmitter : public PlayEmitter {
   void Wait(uint32_t steps) override {
     int s[kPorts];
     int n = SlotsInUse(s);
-    for (int i = 0; i < n; ++i) g_poly.slots[s[i]].pendingDelta += steps;
+    for (int i = 0; i < n; ++i) g_streams[s[i]].pendingDelta += steps;
   }
   void Channel(int channelWord, uint8_t status, uint8_t d1, uint8_t d2) override {
     StreamSlot* slot = SlotOf(channelWord);
@@ -57,38 +61,38 @@ class StreamEmitter : public PlayEmitter {
   }
   void SysEx(int channelWord, const uint8_t* bytes, size_t length) override {
     StreamSlot* slot = SlotOf(channelWord);
-    if (!slot || length == 0 || length > g_poly.slots[0].blockBytes - 12) return;
+    if (!slot || length == 0 || length > g_streams[0].blockBytes - 12) return;
     Push(*slot, kEvLong | static_cast<DWORD>(length), bytes, length);
   }
   void Tempo(int, int, int tempo) override {
-    g_poly.tempo = tempo;
+    g_shell.tempo = tempo;
     int s[kPorts];
     int n = SlotsInUse(s);
-    for (int i = 0; i < n; ++i) Push(g_poly.slots[s[i]], kEvTempo | (60000000u / tempo));
+    for (int i = 0; i < n; ++i) Push(g_streams[s[i]], kEvTempo | (60000000u / tempo));
   }
   void Mark(int kind, int value) override {
     int s[kPorts];
     if (SlotsInUse(s) == 0) return;
-    Push(g_poly.slots[s[0]], kEvMark | (kind & 0xFF) << 16 | (value & 0xFFFF));
+    Push(g_streams[s[0]], kEvMark | (kind & 0xFF) << 16 | (value & 0xFFFF));
   }
   void SongPosition(int sixteenths) override {
     int s[kPorts];
     int n = SlotsInUse(s);
     for (int i = 0; i < n; ++i)
-      Push(g_poly.slots[s[i]], 0xF2 | (sixteenths & 0x7F) << 8 | ((sixteenths >> 7) & 0x7F) << 16);
+      Push(g_streams[s[i]], 0xF2 | (sixteenths & 0x7F) << 8 | ((sixteenths >> 7) & 0x7F) << 16);
   }
   void End() override {
     int s[kPorts];
     int n = SlotsInUse(s);
-    for (int i = 0; i < n; ++i) Push(g_poly.slots[s[i]], kEvEnd);
-    g_poly.dataEnded = true;
+    for (int i = 0; i < n; ++i) Push(g_streams[s[i]], kEvEnd);
+    g_shell.dataEnded = true;
   }
 
  private:
   static StreamSlot* SlotOf(int channelWord) {
-    int s = g_poly.portSlot[(channelWord >> 4) & 3];
-    if (s < 0 || !g_poly.slots[s].stream) return nullptr;
-    return &g_poly.slots[s];
+    int s = g_shell.portSlot[(channelWord >> 4) & 3];
+    if (s < 0 || !g_streams[s].stream) return nullptr;
+    return &g_streams[s];
   }
 };
 
@@ -141,68 +145,49 @@ void HandFreeBlocksLocked() {
   int s[kPorts];
   int n = SlotsInUse(s);
   for (int i = 0; i < n; ++i) {
-    StreamSlot& slot = g_poly.slots[s[i]];
+    StreamSlot& slot = g_streams[s[i]];
     for (int b = 0; b < 2; ++b)
       if (!slot.queued[b] && slot.WaitingWords() > 0) HandBlock(slot, b);
   }
 }
 
 void WorkLocked() {
-  if (!g_poly.prepared || g_poly.stopping || g_poly.chasing) return;
+  if (!g_shell.prepared || g_shell.stopping || g_shell.chasing) return;
   RefillLocked();
   HandFreeBlocksLocked();
 }
 
-void AnnounceEnd() {
-  if (g_poly.ended.exchange(true)) return;
-  g_poly.playing = false;
-  if (g_poly.endCallback)
-    g_poly.endCallback();
-  else
-    PostToHost(WM_ZK_PLAYEND, static_cast<WPARAM>(-1), 0);
-}
-
 void PositionReached(const MIDIHDR* h) {
-  if (g_poly.ended || !h || h->dwOffset + 12 > h->dwBytesRecorded) return;
+  if (g_shell.ended || !h || h->dwOffset + 12 > h->dwBytesRecorded) return;
   DWORD ev = reinterpret_cast<const uint32_t*>(h->lpData + h->dwOffset)[2];
   if (ev == kEvEnd) {
     AnnounceEnd();
     return;
   }
-  int kind = (ev >> 16) & 0xFF;
-  int value = ev & 0xFFFF;
-  if (kind == kMarkTempo || kind == kMarkText) {
-    PostToHost(WM_ZK_PLAYMARK, kind, value);
-    return;
-  }
-  if (kind == kMarkMonitor) g_poly.monitorPosition = value;
-  if (!g_poly.monitorDirty.exchange(true)) {
-    g_poly.lastMonitorMark = value;
-    PostToHost(WM_ZK_PLAYMARK, kind, value);
-  }
+  MarkReached((ev >> 16) & 0xFF, ev & 0xFFFF);
 }
 
 }  // namespace
 
-PlayEmitter* StreamOutput() { return &g_emitter; }
+PlayEmitter* OutEmitter() { return &g_emitter; }
 
 void RefillLocked() {
-  if (!g_poly.prepared) return;
-  const size_t want = static_cast<size_t>(g_poly.settings.preGet);
+  if (!g_shell.prepared) return;
+  const size_t want = static_cast<size_t>(g_shell.settings.preGet);
   int s[kPorts];
   int n = SlotsInUse(s);
   for (;;) {
-    if (g_poly.builder.Ended()) return;
+    if (g_shell.builder.Ended()) return;
     for (int i = 0; i < n; ++i)
-      if (g_poly.slots[s[i]].WaitingWords() >= want) return;
-    if (!g_poly.builder.Step()) return;
+      if (g_streams[s[i]].WaitingWords() >= want) return;
+    if (!g_shell.builder.Step()) return;
   }
 }
 
 bool AllocateBlocks() {
-  DWORD bytes = static_cast<DWORD>(g_poly.settings.preBuffer + 32768) & ~3u;
+  DWORD bytes = static_cast<DWORD>(g_shell.settings.preBuffer + 32768) & ~3u;
   for (int s = 0; s < kPorts; ++s) {
-    StreamSlot& slot = g_poly.slots[s];
+    StreamSlot& slot = g_streams[s];
     slot.blockBytes = bytes;
     if (!slot.stream) continue;
     for (int b = 0; b < 2; ++b) {
@@ -230,7 +215,7 @@ bool AllocateBlocks() {
 }
 
 void FreeBlocks() {
-  for (auto& slot : g_poly.slots) {
+  for (auto& slot : g_streams) {
     for (int b = 0; b < 2; ++b) {
       if (!slot.header[b]) continue;
       // A block the device still holds is left to it rather than freed.
@@ -247,32 +232,41 @@ void FreeBlocks() {
 }
 
 void ClearQueues() {
-  for (auto& slot : g_poly.slots) {
+  for (auto& slot : g_streams) {
     slot.waiting.clear();
     slot.waitingRead = 0;
     slot.pendingDelta = 0;
   }
 }
 
-void FillAndStart(bool stayPaused) {
+void SetStreamTiming(HMIDISTRM st, DWORD division, DWORD microsPerQuarter) {
+  MIDIPROPTIMEDIV div{sizeof div, division};
+  midiStreamProperty(st, reinterpret_cast<LPBYTE>(&div), MIDIPROP_SET | MIDIPROP_TIMEDIV);
+  MIDIPROPTEMPO tp{sizeof tp, microsPerQuarter};
+  midiStreamProperty(st, reinterpret_cast<LPBYTE>(&tp), MIDIPROP_SET | MIDIPROP_TEMPO);
+}
+
+void OutPreparePlay() {
+  AllocateBlocks();
+  ClearQueues();
+}
+
+void OutStart(bool stayPaused) {
   int s[kPorts];
   int n = SlotsInUse(s);
-  int timeBase = g_poly.builder.TimeBase();
+  int timeBase = g_shell.builder.TimeBase();
   for (int i = 0; i < n; ++i) {
-    HMIDISTRM st = g_poly.slots[s[i]].stream;
+    HMIDISTRM st = g_streams[s[i]].stream;
     midiStreamStop(st);  // ticks count from this play's start
     midiStreamPause(st);
-    MIDIPROPTIMEDIV div{sizeof div, static_cast<DWORD>(timeBase)};
-    midiStreamProperty(st, reinterpret_cast<LPBYTE>(&div), MIDIPROP_SET | MIDIPROP_TIMEDIV);
-    MIDIPROPTEMPO tp{sizeof tp, 60000000u / std::max(1, g_poly.builder.CurrentTempo())};
-    midiStreamProperty(st, reinterpret_cast<LPBYTE>(&tp), MIDIPROP_SET | MIDIPROP_TEMPO);
+    SetStreamTiming(st, static_cast<DWORD>(timeBase), 60000000u / std::max(1, g_shell.builder.CurrentTempo()));
   }
   {
-    std::lock_guard<std::mutex> guard(g_poly.lock);
+    std::lock_guard<std::mutex> guard(g_shell.lock);
     RefillLocked();
     // Every stream starts, even one whose first event is far away.
     for (int i = 0; i < n; ++i) {
-      StreamSlot& slot = g_poly.slots[s[i]];
+      StreamSlot& slot = g_streams[s[i]];
       for (int b = 0; b < 2; ++b)
         if (!slot.queued[b]) {
           HandBlock(slot, b);
@@ -283,21 +277,21 @@ void FillAndStart(bool stayPaused) {
     HandFreeBlocksLocked();
   }
   WorkPending();
-  if (n == 0 && g_poly.builder.Ended()) AnnounceEnd();
+  if (n == 0 && g_shell.builder.Ended()) AnnounceEnd();
   if (!stayPaused) {
-    for (int i = 0; i < n; ++i) midiStreamRestart(g_poly.slots[s[i]].stream);
+    for (int i = 0; i < n; ++i) midiStreamRestart(g_streams[s[i]].stream);
   }
 }
 
-bool StopStreamsAndWait() {
-  g_poly.stopping = true;
+static bool StopStreamsAndWait() {
+  g_shell.stopping = true;
   int s[kPorts];
   int n = SlotsInUse(s);
-  for (int i = 0; i < n; ++i) midiStreamStop(g_poly.slots[s[i]].stream);
+  for (int i = 0; i < n; ++i) midiStreamStop(g_streams[s[i]].stream);
   // The device gives every block back before anything is freed.
   for (int tries = 0; tries < 3000; ++tries) {
     bool busy = false;
-    for (auto& slot : g_poly.slots)
+    for (auto& slot : g_streams)
       for (int b = 0; b < 2; ++b)
         if (slot.header[b] && (slot.queued[b] || (slot.header[b]->dwFlags & MHDR_INQUEUE))) busy = true;
     if (!busy) return true;
@@ -306,11 +300,33 @@ bool StopStreamsAndWait() {
   return false;
 }
 
-void WorkPending() {
-  while (g_poly.refillWanted.load() > 0) {
-    std::unique_lock<std::mutex> guard(g_poly.lock, std::try_to_lock);
+void OutStop(bool keep) {
+  StopStreamsAndWait();
+  std::lock_guard<std::mutex> guard(g_shell.lock);
+  ClearQueues();
+  if (!keep) FreeBlocks();
+}
+
+void OutPause() {
+  for (auto& slot : g_streams)
+    if (slot.stream) midiStreamPause(slot.stream);
+}
+
+void OutResume() {
+  for (auto& slot : g_streams)
+    if (slot.stream) midiStreamRestart(slot.stream);
+}
+
+void OutAfterStep() {
+  g_shell.refillWanted.fetch_add(1);
+  WorkPending();
+}
+
+static void WorkPending() {
+  while (g_shell.refillWanted.load() > 0) {
+    std::unique_lock<std::mutex> guard(g_shell.lock, std::try_to_lock);
     if (!guard.owns_lock()) return;  // the holder works it when it lets go
-    g_poly.refillWanted = 0;
+    g_shell.refillWanted = 0;
     WorkLocked();
   }
 }
@@ -319,14 +335,14 @@ extern "C" void CALLBACK StreamCallback(HMIDIOUT, UINT msg, DWORD_PTR instance, 
   auto* h = reinterpret_cast<MIDIHDR*>(p1);
   if (msg == MOM_DONE) {
     // A returned block is noted whatever else goes on: stop waits for it.
-    StreamSlot& slot = g_poly.slots[static_cast<int>(instance) & 3];
+    StreamSlot& slot = g_streams[static_cast<int>(instance) & 3];
     for (int b = 0; b < 2; ++b)
       if (slot.header[b] == h) slot.queued[b] = false;
-    if (g_poly.sendBusy || g_poly.stopping || g_poly.chasing) return;
-    g_poly.refillWanted.fetch_add(1);
+    if (g_shell.sendBusy || g_shell.stopping || g_shell.chasing) return;
+    g_shell.refillWanted.fetch_add(1);
     WorkPending();
   } else if (msg == MOM_POSITIONCB) {
-    if (g_poly.sendBusy || g_poly.stopping || g_poly.chasing) return;
+    if (g_shell.sendBusy || g_shell.stopping || g_shell.chasing) return;
     PositionReached(h);
   }
 }

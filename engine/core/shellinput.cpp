@@ -2,14 +2,14 @@
 #include <zk/messages.h>
 
 #include "enginenotify.h"
-#include "polyengine.h"
+#include "engineshell.h"
 
 namespace {
 
 class HostNotify : public EngineNotify {
  public:
   void Post(UINT msg, WPARAM w, LPARAM l) override {
-    HWND to = msg == WM_ZK_MIDIINPUT ? g_poly.inputWindow : g_poly.window;
+    HWND to = msg == WM_ZK_MIDIINPUT ? g_shell.inputWindow : g_shell.window;
     if (to) PostMessageA(to, msg, w, l);
   }
   void SendThru(int port, DWORD message) override { SendShortNow(port, message, 500, 2); }
@@ -21,51 +21,51 @@ HostNotify g_notify;
 
 extern "C" void CALLBACK midiInCallback(HMIDIIN, UINT msg, DWORD_PTR, DWORD_PTR p1, DWORD_PTR p2) {
   if (msg != MIM_DATA) return;
-  g_poly.input.OnShortMessage(static_cast<DWORD>(p1), static_cast<DWORD>(p2), g_poly.tempo.load(),
-                              g_poly.recorder, g_notify, g_poly.inputWindow != nullptr);
+  g_shell.input.OnShortMessage(static_cast<DWORD>(p1), static_cast<DWORD>(p2), g_shell.tempo.load(),
+                              g_shell.recorder, g_notify, g_shell.inputWindow != nullptr);
 }
 
 void CloseInputs() {
-  for (HMIDIIN& h : g_poly.inHandle) {
+  for (HMIDIIN& h : g_shell.inHandle) {
     if (!h) continue;
     midiInStop(h);
     midiInReset(h);
     midiInClose(h);
     h = nullptr;
   }
-  g_poly.input.SetKeyTable(nullptr);
-  if (g_poly.keyTable) {
-    GlobalUnlock(g_poly.keyTable);
-    GlobalFree(g_poly.keyTable);
-    g_poly.keyTable = nullptr;
-    g_poly.keyTablePtr = nullptr;
+  g_shell.input.SetKeyTable(nullptr);
+  if (g_shell.keyTable) {
+    GlobalUnlock(g_shell.keyTable);
+    GlobalFree(g_shell.keyTable);
+    g_shell.keyTable = nullptr;
+    g_shell.keyTablePtr = nullptr;
   }
 }
 
 extern "C" int WINAPI ChangeMIDIINPort(int input, int deviceId, int, int) {
-  return g_poly.input.ChangeInputPort(input, deviceId);
+  return g_shell.input.ChangeInputPort(input, deviceId);
 }
 
 extern "C" int WINAPI OpenMIDIInPort(HWND window) {
   CloseInputs();
-  g_poly.inputWindow = window;
-  g_poly.keyTable = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT, kKeyTableBytes);
-  if (g_poly.keyTable) {
-    g_poly.keyTablePtr = static_cast<uint8_t*>(GlobalLock(g_poly.keyTable));
-    g_poly.input.SetKeyTable(g_poly.keyTablePtr);
+  g_shell.inputWindow = window;
+  g_shell.keyTable = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT, kKeyTableBytes);
+  if (g_shell.keyTable) {
+    g_shell.keyTablePtr = static_cast<uint8_t*>(GlobalLock(g_shell.keyTable));
+    g_shell.input.SetKeyTable(g_shell.keyTablePtr);
   }
   for (int i = 0; i < kMidiInputCount; ++i) {
-    MidiInputEntry e = g_poly.input.Input(i);
+    MidiInputEntry e = g_shell.input.Input(i);
     if (!e.enabled || e.deviceId < 0) continue;
     HMIDIIN h = nullptr;
     // An input that fails to open stays closed; the other still works.
     if (midiInOpen(&h, static_cast<UINT>(e.deviceId), reinterpret_cast<DWORD_PTR>(&midiInCallback), 0,
                    CALLBACK_FUNCTION) == MMSYSERR_NOERROR)
-      g_poly.inHandle[i] = h;
+      g_shell.inHandle[i] = h;
   }
-  for (HMIDIIN h : g_poly.inHandle)
+  for (HMIDIIN h : g_shell.inHandle)
     if (h) midiInStart(h);
-  g_poly.input.Acknowledge();
+  g_shell.input.Acknowledge();
   return 2;
 }
 
@@ -75,14 +75,14 @@ extern "C" int WINAPI CloseMIDIInPort() {
 }
 
 extern "C" int WINAPI StartMIDIInPort(int mode) {
-  for (HMIDIIN h : g_poly.inHandle)
+  for (HMIDIIN h : g_shell.inHandle)
     if (h) midiInStart(h);
-  g_poly.input.StartForwarding(mode);
+  g_shell.input.StartForwarding(mode);
   return 0;
 }
 
 extern "C" int WINAPI StopMIDIInPort() {
-  g_poly.input.StopForwarding();
+  g_shell.input.StopForwarding();
   return 0;
 }
 
@@ -90,9 +90,9 @@ extern "C" int WINAPI GetMIDIInTable(HGLOBAL handle) {
   if (!handle || GlobalSize(handle) < kKeyTableBytes) return 0;
   auto* out = static_cast<uint8_t*>(GlobalLock(handle));
   if (!out) return 0;
-  g_poly.input.CopyKeyTable(out);
+  g_shell.input.CopyKeyTable(out);
   GlobalUnlock(handle);
   return 1;
 }
 
-extern "C" int WINAPI THRUAssign(int mode, int, int value, int) { return g_poly.input.SetThru(mode, value); }
+extern "C" int WINAPI THRUAssign(int mode, int, int value, int) { return g_shell.input.SetThru(mode, value); }
