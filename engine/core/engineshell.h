@@ -126,3 +126,7 @@ void AnnounceEnd();
 void MarkReached(int kind, int value);
 void CloseInputs();
 void LoadShellSettings();
+// Start after preparation and any chase: recording armed (with the notice
+// when asked), Start or Continue, output started unless recording waits for
+// its first note.
+void StartPlay(bool fromPoint, int leadIn, bool notice);

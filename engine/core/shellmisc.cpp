@@ -1,5 +1,6 @@
 // The engine's identity, its monitor and chase settings, and the calls that
 // only keep what they are given.
+#include <algorithm>
 #include <cstring>
 
 #include "engineshell.h"
@@ -25,8 +26,9 @@ void LoadShellSettings() {
 extern "C" int WINAPI GetZKMMEVersion(char* buffer, int wantFileName) {
   if (buffer) {
     if (wantFileName) {
+      // The file name in 12 bytes, padded with zeros.
       char name[12] = {};
-      std::strncpy(name, kEngineIdentity.fileName, sizeof name);
+      std::memcpy(name, kEngineIdentity.fileName, std::min(std::strlen(kEngineIdentity.fileName), sizeof name));
       std::memcpy(buffer, name, sizeof name);
     } else {
       std::memcpy(buffer, "ZKFW2", 6);
@@ -47,7 +49,6 @@ extern "C" int WINAPI SetPLAY2(void* pointer, int) {
   g_shell.play2 = pointer;
   return 0;
 }
-extern "C" int WINAPI MMECallBackMan(int, int, int, int, int) { return 0; }
 extern "C" int WINAPI DumpSong() {
   OutputDebugStringA("\r\n");
   OutputDebugStringA("\r\n");

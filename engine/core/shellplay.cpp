@@ -151,7 +151,7 @@ int ChaseTo(int passes) {
 // Start after preparation (and any chase): Start or Continue, recording
 // armed, streams filled and started, unless recording waits for its first
 // note.
-static void StartPlay(bool fromPoint, int leadIn, bool notice) {
+void StartPlay(bool fromPoint, int leadIn, bool notice) {
   g_shell.ended = false;
   g_shell.playing = true;
   if (g_shell.recordMode != 0) {

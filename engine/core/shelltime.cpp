@@ -3,16 +3,6 @@
 
 #include "engineshell.h"
 
-namespace {
-int Sixteenth() { return std::max(1, g_shell.builder.TimeBase() / 4); }
-
-DWORD TimeOfSixteenths(int sixteenths) {
-  if (sixteenths <= 0) return 0;
-  uint64_t steps = static_cast<uint64_t>(sixteenths) * Sixteenth();
-  return static_cast<DWORD>(TimeOfSteps(g_shell.builder.TempoMap(), steps, g_shell.builder.Scale()) / 24);
-}
-}  // namespace
-
 extern "C" DWORD WINAPI GetPlayTime() {
   if (g_shell.paused || g_shell.held) return g_shell.frozenTime;
   return timeGetTime() - g_shell.startTime;
@@ -32,17 +22,11 @@ extern "C" int WINAPI SetStartTime0(int, int, HGLOBAL songTable, int trackCount,
 
 extern "C" int WINAPI PlayStartTime0(int, int, int cont) {
   if (!g_shell.prepared) return 0;
-  g_shell.ended = false;
-  g_shell.playing = true;
   if (cont) {
     int pos = std::max(0, g_shell.chasedSixteenths - 1);
     SendToEveryPort(0xF2 | (pos & 0x7F) << 8 | ((pos >> 7) & 0x7F) << 16);
-    SendToEveryPort(0xFB);
-  } else {
-    SendToEveryPort(0xFA);
   }
-  OutStart(false);
-  g_shell.startTime = timeGetTime() - TimeOfSixteenths(g_shell.chasedSixteenths - 1);
+  StartPlay(cont != 0, cont ? 120 : 0, true);
   return 1;
 }
 

@@ -29,3 +29,6 @@ extern "C" int WINAPI SetShareFlag(int value) {
 }
 
 extern "C" int WINAPI GetShareFlag() { return static_cast<int>(InterlockedCompareExchange(&g_sharedFlag, 0, 0)); }
+
+// The timer callback of the timer engine; nothing runs on a timer here.
+extern "C" int WINAPI MMECallBackMan(int, int, int, int, int) { return 0; }

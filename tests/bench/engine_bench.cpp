@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "playbuilder.h"
-#include "polyhost.h"
+#include "enginehost.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ void Timing() {
     std::printf("timing: the virtual device is not loaded\n");
     return;
   }
-  PolyHost host("\0");
+  EngineHost host("\0");
   if (!host.Loaded() || !host.OpenPorts({0})) {
     std::printf("timing: the engine does not load\n");
     return;

@@ -1,12 +1,12 @@
-#include "polyhost.h"
+#include "enginehost.h"
 
 #include <cstring>
 
 #include <zk/messages.h>
 
 namespace {
-PolyHost* g_host = nullptr;
-const char kClass[] = "ZkPolyTestHost";
+EngineHost* g_host = nullptr;
+const char kClass[] = "ZkEngineTestHost";
 }  // namespace
 
 SongBlocks::SongBlocks(int tempo, int timeBase) {
@@ -62,9 +62,9 @@ HGLOBAL SongBlocks::MakeTable() {
   return table;
 }
 
-PolyHost::PolyHost(const char* settingsSection) {
+EngineHost::EngineHost(const char* settingsSection, const char* engine) {
   // The engine reads its section once, when it is loaded.
-  WritePrivateProfileSectionA("zkpoly", settingsSection, "ZKFW95.INI");
+  WritePrivateProfileSectionA(engine, settingsSection, "ZKFW95.INI");
   WNDCLASSA wc{};
   wc.lpfnWndProc = WndProc;
   wc.hInstance = GetModuleHandleA(nullptr);
@@ -73,20 +73,20 @@ PolyHost::PolyHost(const char* settingsSection) {
   window_ = CreateWindowA(kClass, "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                           wc.hInstance, nullptr);
   g_host = this;
-  lib_ = LoadLibraryA("zkpoly.dll");
+  lib_ = LoadLibraryA((std::string(engine) + ".dll").c_str());
 }
 
-PolyHost::~PolyHost() {
+EngineHost::~EngineHost() {
   if (lib_) FreeLibrary(lib_);
   if (window_) DestroyWindow(window_);
   g_host = nullptr;
 }
 
-FARPROC PolyHost::Entry(int ordinal) const {
+FARPROC EngineHost::Entry(int ordinal) const {
   return lib_ ? GetProcAddress(lib_, MAKEINTRESOURCEA(ordinal)) : nullptr;
 }
 
-LRESULT CALLBACK PolyHost::WndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+LRESULT CALLBACK EngineHost::WndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (g_host && (msg == WM_ZK_PLAYNOTIFY || msg == WM_ZK_PLAYEND || msg == WM_ZK_PLAYMARK ||
                  msg == WM_ZK_SETPLAYMON || msg == WM_ZK_SETTEXTRING || msg == WM_ZK_MIDIINPUT)) {
     g_host->messages_.push_back({msg, w, l});
@@ -97,7 +97,7 @@ LRESULT CALLBACK PolyHost::WndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   return DefWindowProcA(hwnd, msg, w, l);
 }
 
-void PolyHost::Pump() {
+void EngineHost::Pump() {
   MSG m;
   while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&m);
@@ -105,18 +105,18 @@ void PolyHost::Pump() {
   }
 }
 
-bool PolyHost::WaitForEnd(DWORD timeoutMs) {
+bool EngineHost::WaitForEnd(DWORD timeoutMs) {
   return PumpUntil([&] { return CountMessages(WM_ZK_PLAYEND, static_cast<WPARAM>(-1)) > 0; }, timeoutMs);
 }
 
-int PolyHost::CountMessages(UINT msg, WPARAM w) const {
+int EngineHost::CountMessages(UINT msg, WPARAM w) const {
   int n = 0;
   for (const auto& m : messages_)
     if (m.msg == msg && m.w == w) ++n;
   return n;
 }
 
-bool PolyHost::OpenPorts(const std::vector<int>& devices, int input0) {
+bool EngineHost::OpenPorts(const std::vector<int>& devices, int input0) {
   char title[64] = {}, version[64] = {};
   short type = 0;
   Fn<int(WINAPI*)(char*, char*, short*)>(2048)(title, version, &type);
@@ -139,7 +139,7 @@ bool PolyHost::OpenPorts(const std::vector<int>& devices, int input0) {
   return true;
 }
 
-void PolyHost::ClosePorts() {
+void EngineHost::ClosePorts() {
   if (!lib_) return;
   if (Fn<int(WINAPI*)()>(241)() == 3) Fn<int(WINAPI*)(int)>(240)(0);
   Fn<int(WINAPI*)()>(243)();

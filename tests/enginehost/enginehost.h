@@ -1,4 +1,4 @@
-// A host of the stream engine as the programs are: it loads the library,
+// A host of an engine as the programs are: it loads the library,
 // binds its exports by ordinal, owns a window for the engine's messages and
 // hands songs over in movable handle tables.
 #pragma once
@@ -41,13 +41,12 @@ class SongBlocks {
   std::vector<HGLOBAL> blocks_;
 };
 
-struct PolyEngineApi;
-
-class PolyHost {
+class EngineHost {
  public:
-  // Writes the engine's settings section, then loads the library.
-  explicit PolyHost(const char* settingsSection = "");
-  ~PolyHost();
+  // Writes the engine's settings section, then loads the library
+  // ("zkpoly" loads zkpoly.dll).
+  explicit EngineHost(const char* settingsSection = "\0", const char* engine = "zkpoly");
+  ~EngineHost();
   bool Loaded() const { return lib_ != nullptr; }
   FARPROC Entry(int ordinal) const;
   template <typename F>

@@ -1,0 +1,209 @@
+// The timer engine driven as a host drives it: the same songs as the stream
+// engine, the same messages in the same order, at times within a stated
+// tolerance of their ticks.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <zk/messages.h>
+#include <zk/playdata.h>
+
+#include "enginetest.h"
+#include "testsongs.h"
+
+namespace {
+
+// How far a message may be from its ideal time: the player sleeps in whole
+// milliseconds on one-shot timers and the test machine is shared.
+constexpr double kToleranceMs = 15.0;
+
+class ZkMme : public EngineTest {
+ protected:
+  const char* Engine() override { return "zkmme"; }
+
+  // Messages sent after MIDI Start, with their time from it in ms.
+  std::vector<std::pair<double, uint32_t>> PlayedSinceStart() {
+    std::vector<std::pair<double, uint32_t>> out;
+    int64_t start = -1;
+    for (const auto& e : DeviceLog(vm)) {
+      if (e.device != 0 || e.kind != kVmShort) continue;
+      if (start < 0) {
+        if (e.message == 0xFA) start = e.wallMicros;
+        continue;
+      }
+      out.push_back({(e.wallMicros - start) / 1000.0, e.message});
+    }
+    return out;
+  }
+};
+
+// Milliseconds from the song start to a tick of a song at 480 to the
+// quarter with the given tempo changes (tick, microseconds per quarter).
+double TickMs(int64_t tick, const std::vector<TickMsg>& tempos) {
+  double ms = 0;
+  int64_t at = 0;
+  uint32_t us = 500000;
+  for (const auto& t : tempos) {
+    if (t.first >= tick) break;
+    ms += (t.first - at) * us / 480000.0;
+    at = t.first;
+    us = t.second;
+  }
+  return ms + (tick - at) * us / 480000.0;
+}
+
+TEST_F(ZkMme, Identity) {
+  EXPECT_EQ(host->Entry(510), nullptr);
+  EXPECT_NE(host->Entry(31), nullptr);
+  char buf[16] = {};
+  EXPECT_EQ((Call<int(WINAPI*)(char*, int)>(2, buf, 1)), 258);
+  EXPECT_EQ(0, std::memcmp(buf, "zkmme.dll\0\0\0", 12));
+  char title[64] = {}, version[64] = {};
+  short type = 0;
+  Call<int(WINAPI*)(char*, char*, short*)>(2048, title, version, &type);
+  EXPECT_STREQ(title, "マルチメディアタイマを使う");
+  EXPECT_STREQ(version, "2.00");
+  EXPECT_EQ(type, 1);
+}
+
+TEST_F(ZkMme, PortFlagIsThisProcesssOwn) {
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string dir(exe);
+  dir.resize(dir.find_last_of('\\') + 1);
+  Call<OneArgFn>(240, 3);
+  std::string cmd = "\"" + dir + "sharedflag_probe.exe\" zkmme.dll get";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
+  WaitForSingleObject(pi.hProcess, 30000);
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(Call<NoArgFn>(241), 3);
+}
+
+TEST_F(ZkMme, SongPlaysTheSameMessagesAtTheirTimes) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  AddEverythingTracks(s);
+  PlayToEnd(s);
+  const auto want = EverythingShorts();
+  const auto got = PlayedSinceStart();
+  ASSERT_EQ(got.size(), want.size());
+  const auto tempos = EverythingTempos();
+  double worst = 0;
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(got[i].second, want[i].second) << "message " << i;
+    double err = got[i].first - TickMs(want[i].first, tempos);
+    worst = std::max(worst, err < 0 ? -err : err);
+    EXPECT_NEAR(got[i].first, TickMs(want[i].first, tempos), kToleranceMs) << "message " << i;
+  }
+  std::printf("timer engine: worst timing error %.2f ms\n", worst);
+  std::vector<Bytes> longs;
+  for (const auto& e : DeviceLog(vm))
+    if (e.device == 0 && e.kind == kVmLong) longs.push_back(Bytes(e.data, e.data + e.length));
+  std::vector<Bytes> wantLongs;
+  for (const auto& l : EverythingLongs()) wantLongs.push_back(l.second);
+  EXPECT_EQ(longs, wantLongs);
+  EXPECT_EQ(host->CountMessages(WM_ZK_PLAYEND, static_cast<WPARAM>(-1)), 1);
+  EXPECT_GE(host->CountMessages(WM_ZK_PLAYMARK, kMarkTempo), 1);
+}
+
+TEST_F(ZkMme, LastNotesEndBeforeTheEndOfData) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s(240);
+  s.AddTrack({E(60, 100, 10, 240)});
+  PlayToEnd(s);
+  const auto got = PlayedSinceStart();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[1].second, M(0x90, 60, 0));
+  EXPECT_NEAR(got[1].first, 125.0, kToleranceMs);
+}
+
+TEST_F(ZkMme, PauseReleasesHeldKeysAndFreezesThePlayTime) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s(240);
+  s.AddTrack({E(60, 100, 2000, 1900), E(62, 100, 480, 100)});
+  ASSERT_EQ(Play(s), 1);
+  auto playTime = [&] { return static_cast<DWORD>(Call<NoArgFn>(1100)); };
+  ASSERT_TRUE(host->PumpUntil([&] { return playTime() > 100; }));
+  Call<OneArgFn>(20, 0);
+  DWORD paused = playTime();
+  Sleep(30);
+  EXPECT_EQ(playTime(), paused);
+  const auto got = PlayedSinceStart();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].second, M(0x90, 60, 100));
+  EXPECT_EQ(got[1].second, M(0x90, 60, 0));  // the held key, silenced
+  Call<OneArgFn>(20, 0);
+  ASSERT_TRUE(host->WaitForEnd());
+  EXPECT_GE(playTime(), paused);
+}
+
+TEST_F(ZkMme, StopSendsItsAllNotesOffSequence) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s(240);
+  s.AddTrack({E(60, 100, 10, 5)});
+  PlayToEnd(s);
+  vm.LogClear();
+  Call<NoArgFn>(19);
+  std::vector<uint32_t> want = {0xFC};
+  for (int ch = 0; ch < 16; ++ch) {
+    want.push_back(M(0xB0 | ch, 123, 0));
+    want.push_back(M(0xE0 | ch, 0, 0x40));
+    want.push_back(M(0xB0 | ch, 64, 0));
+  }
+  want.push_back(0xFC);
+  EXPECT_EQ(Immediate(), want);
+}
+
+TEST_F(ZkMme, RecordingFillsTheRecordBufferWithoutAPlayNotice) {
+  ASSERT_TRUE(host->OpenPorts({0}, 0));
+  RecordBuffers rec;
+  ArmRecording(rec, 1);
+  SongBlocks s;
+  BeatSong(s);
+  ASSERT_EQ(Play(s), 1);
+  EXPECT_TRUE(vm.Inject(0, M(0x90, 60, 100), 100));
+  EXPECT_TRUE(vm.Inject(0, M(0x80, 60, 0), 200));
+  Call<NoArgFn>(19);
+  EXPECT_EQ(rec.Words(7), (std::vector<uint16_t>{0xE860, 0x9000, 0x3C64, 0xE860, 0x8000, 0x3C00, 0xEAFC}));
+  host->Pump();
+  for (const auto& m : host->Messages()) EXPECT_FALSE(m.msg == WM_ZK_PLAYNOTIFY && m.l == 256);
+}
+
+TEST_F(ZkMme, MonitorRecordsBehindMarks) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  Call<OneArgFn>(506, 1);
+  SongBlocks s(240);
+  s.AddTrack({E(60, 100, 120, 60), E(62, 100, 120, 60)});
+  PlayToEnd(s);
+  ASSERT_NE(host->MonitorRing(), 0);
+  const auto* ring = reinterpret_cast<const PlayMonRecord*>(host->MonitorRing());
+  int marks = host->CountMessages(WM_ZK_PLAYMARK, kMarkMonitor);
+  EXPECT_EQ(marks, 1);  // one outstanding until the host has read it
+  // The tempo record of the first step, then the track's.
+  EXPECT_EQ(ring[0].track, kMonTempo);
+  EXPECT_EQ(ring[1].track, 0);
+  EXPECT_TRUE(ring[1].keys[60 / 8] & (1 << (60 % 8)));
+}
+
+TEST_F(ZkMme, SendBufferIsNotRefusedWhilePlaying) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  BeatSong(s);
+  ASSERT_EQ(Play(s), 1);
+  vm.LogClear();
+  const BYTE raw[] = {0xB0, 0x07, 0x40};
+  Call<int(WINAPI*)(const BYTE*, int, int)>(192, raw, 3, 0);
+  bool sent = false;
+  for (const auto& e : DeviceLog(vm))
+    if (e.kind == kVmShort && e.message == M(0xB0, 7, 0x40)) sent = true;
+  EXPECT_TRUE(sent);
+}
+
+}  // namespace
