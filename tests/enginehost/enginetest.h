@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -85,6 +86,27 @@ class EngineTest : public ::testing::Test {
     for (const auto& e : DeviceLog(vm))
       if (e.device == device && e.kind == kVmShort) out.push_back(e.message);
     return out;
+  }
+
+  // Runs the shared-flag probe (beside this program) with args in a
+  // process of its own; its exit code.
+  static DWORD RunSharedFlagProbe(const std::string& args) {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string dir(exe);
+    dir.resize(dir.find_last_of('\\') + 1);
+    std::string cmd = "\"" + dir + "sharedflag_probe.exe\" " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+      return 0xFFFFFFFF;
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
   }
 
   VirtualMidi vm;

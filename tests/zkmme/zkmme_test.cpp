@@ -67,22 +67,8 @@ TEST_F(ZkMme, Identity) {
 }
 
 TEST_F(ZkMme, PortFlagIsThisProcesssOwn) {
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string dir(exe);
-  dir.resize(dir.find_last_of('\\') + 1);
   Call<OneArgFn>(240, 3);
-  std::string cmd = "\"" + dir + "sharedflag_probe.exe\" zkmme.dll get";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
-  WaitForSingleObject(pi.hProcess, 30000);
-  DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(RunSharedFlagProbe("zkmme.dll get"), 0u);
   EXPECT_EQ(Call<NoArgFn>(241), 3);
 }
 

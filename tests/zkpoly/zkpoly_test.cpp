@@ -75,27 +75,9 @@ TEST_F(ZkPoly, PortNumbersAndSharing) {
 }
 
 TEST_F(ZkPoly, SharedFlagIsSeenByAnotherProcess) {
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string dir(exe);
-  dir.resize(dir.find_last_of('\\') + 1);
-  auto run = [&](const std::string& args) -> DWORD {
-    std::string cmd = "\"" + dir + "sharedflag_probe.exe\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-      return 0xFFFFFFFF;
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-  };
   EXPECT_EQ(Call<OneArgFn>(240, 3), 1);
-  EXPECT_EQ(run("zkpoly.dll get"), 3u);
-  EXPECT_EQ(run("zkpoly.dll set 5"), 0u);
+  EXPECT_EQ(RunSharedFlagProbe("zkpoly.dll get"), 3u);
+  EXPECT_EQ(RunSharedFlagProbe("zkpoly.dll set 5"), 0u);
   EXPECT_EQ(Call<NoArgFn>(241), 5);
   Call<OneArgFn>(240, 0);
 }
