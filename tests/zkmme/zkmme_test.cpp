@@ -130,6 +130,27 @@ TEST_F(ZkMme, PauseReleasesHeldKeysAndFreezesThePlayTime) {
   EXPECT_GE(playTime(), paused);
 }
 
+TEST_F(ZkMme, PointPlayChasesThenContinues) {
+  ASSERT_TRUE(host->OpenPorts({0}));
+  SongBlocks s;
+  s.AddTrack({E(0xEC, 0, 0, 5), E(0xEB, 90, 0, 7), E(0xEE, 0x40, 0, 0x10), E(0xEB, 20, 0, 91),
+              E(60, 100, 480, 100), E(0xFD), E(62, 100, 480, 100), E(0xFD)});
+  ASSERT_EQ((Call<PointFn>(18, 0, 0, s.MakeTable(), 1, 0, 6, 1, 0)), 1);
+  ASSERT_TRUE(host->WaitForEnd());
+  std::vector<uint32_t> sent;
+  int64_t cont = -1, note = -1;
+  for (const auto& e : DeviceLog(vm)) {
+    if (e.device != 0 || e.kind != kVmShort) continue;
+    sent.push_back(e.message);
+    if (e.message == 0xFB) cont = e.wallMicros;
+    if (e.message == M(0x90, 62, 100)) note = e.wallMicros;
+  }
+  EXPECT_EQ(sent, (std::vector<uint32_t>{M(0xC0, 5), M(0xB0, 91, 20), M(0xB0, 7, 90), M(0xE0, 0x10, 0x40),
+                                         M(0xF2, 3, 0), 0xFB, M(0x90, 62, 100), M(0x90, 62, 0)}));
+  // The note lies one sixteenth and a step after the point played from.
+  EXPECT_NEAR((note - cont) / 1000.0, TickMs(121, {}), kToleranceMs);
+}
+
 TEST_F(ZkMme, StopSendsItsAllNotesOffSequence) {
   ASSERT_TRUE(host->OpenPorts({0}));
   SongBlocks s(240);
