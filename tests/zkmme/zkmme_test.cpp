@@ -183,20 +183,25 @@ TEST_F(ZkMme, RecordingFillsTheRecordBufferWithoutAPlayNotice) {
   for (const auto& m : host->Messages()) EXPECT_FALSE(m.msg == WM_ZK_PLAYNOTIFY && m.l == 256);
 }
 
-TEST_F(ZkMme, MonitorRecordsBehindMarks) {
+TEST_F(ZkMme, MonitorAndTextRecordsBehindMarks) {
   ASSERT_TRUE(host->OpenPorts({0}));
   Call<OneArgFn>(506, 1);
   SongBlocks s(240);
-  s.AddTrack({E(60, 100, 120, 60), E(62, 100, 120, 60)});
+  s.AddTrack({E(0x99), StepEvent{0xF7, 'p', 'l' | 'a' << 8, 'y' | ' ' << 8}, StepEvent{0xF7, 'x', 0, 0},
+              E(60, 100, 120, 60), E(62, 100, 120, 60)});
   PlayToEnd(s);
   ASSERT_NE(host->MonitorRing(), 0);
   const auto* ring = reinterpret_cast<const PlayMonRecord*>(host->MonitorRing());
-  int marks = host->CountMessages(WM_ZK_PLAYMARK, kMarkMonitor);
-  EXPECT_EQ(marks, 1);  // one outstanding until the host has read it
-  // The tempo record of the first step, then the track's.
-  EXPECT_EQ(ring[0].track, kMonTempo);
-  EXPECT_EQ(ring[1].track, 0);
-  EXPECT_TRUE(ring[1].keys[60 / 8] & (1 << (60 % 8)));
+  const char* text = reinterpret_cast<const char*>(host->TextRing());
+  // One mark stays outstanding until the host has read it: the first step's
+  // text, tempo and track records.
+  EXPECT_EQ(host->CountMessages(WM_ZK_PLAYMARK, kMarkMonitor), 1);
+  EXPECT_EQ(ring[0].track, kMonText);
+  EXPECT_EQ(ring[0].value, sizeof(TextEventRecord) + 7);
+  EXPECT_STREQ(text + sizeof(TextEventRecord), "play x");
+  EXPECT_EQ(ring[1].track, kMonTempo);
+  EXPECT_EQ(ring[2].track, 0);
+  EXPECT_TRUE(ring[2].keys[60 / 8] & (1 << (60 % 8)));
 }
 
 TEST_F(ZkMme, SendBufferIsNotRefusedWhilePlaying) {
