@@ -1,0 +1,6 @@
+# The Super MPU driver library's tests, run with the virtual MIDI device in a
+# Wine prefix of their own (they write ZKFW95.INI in its Windows folder).
+if(COMMAND zk_vmidi_test AND TARGET rdsmpu32)
+  zk_vmidi_test(rdsmpu32_tests rdsmpu32 PREFIX rdsmpu rdsmpu32 version)
+  set_property(TEST rdsmpu32_tests APPEND PROPERTY ENVIRONMENT VMIDI_CLOCKRATE=2)
+endif()
