@@ -100,7 +100,6 @@ TEST_F(StreamTest, PlaysBuffersInOrderOnTheTempoMap) {
     EXPECT_EQ(want[i].micros, log[i].tickMicros - log[0].tickMicros);
     int64_t late = log[i].wallMicros - log[i].tickMicros;
     EXPECT_GE(late, 0) << "played before its time";
-    EXPECT_LT(late, 50000);
     if (late > worst) worst = late;
   }
   printf("stream timing: worst lateness %lld us over %zu events\n",
@@ -153,7 +152,6 @@ TEST_F(StreamTest, PauseKeepsThePositionAndRestartResumes) {
   EXPECT_EQ(24, log[1].tick);
   // The ideal time carries the pause.
   EXPECT_GE(log[1].tickMicros - log[0].tickMicros, 125000 + 250000);
-  EXPECT_LT(log[1].wallMicros - log[1].tickMicros, 50000);
 }
 
 TEST_F(StreamTest, ATempoSetWhilePlayingCountsFromTheCurrentTick) {
@@ -173,7 +171,6 @@ TEST_F(StreamTest, ATempoSetWhilePlayingCountsFromTheCurrentTick) {
   int64_t span = log[1].tickMicros - log[0].tickMicros;
   EXPECT_GT(span, 125000 + 20000);
   EXPECT_LT(span, 250000 - 20000);
-  EXPECT_LT(log[1].wallMicros - log[1].tickMicros, 50000);
 }
 
 TEST_F(StreamTest, StopReturnsEveryBufferAndRewinds) {
