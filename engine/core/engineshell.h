@@ -90,6 +90,9 @@ extern EngineShell g_shell;
 
 // Supplied by each engine library.
 extern const EngineIdentity kEngineIdentity;
+// The port flag SetShareFlag writes: shared between processes or not, as
+// the engine keeps it.
+extern volatile LONG g_shareFlag;
 HINSTANCE EngineInstance();
 bool OutHasPort(int slot);
 UINT OutOpenPort(int slot, UINT device);       // 0 or the multimedia error

@@ -94,3 +94,10 @@ extern "C" int WINAPI GetPlayTruant(int* truant, int* chase, int* exclWait, int 
 extern "C" int WINAPI WritePlayTruant(int which) {
   return WriteChaseSettings(EngineIniPath(), kEngineIdentity.section, g_shell.settings, which) ? 1 : 0;
 }
+
+extern "C" int WINAPI SetShareFlag(int value) {
+  InterlockedExchange(&g_shareFlag, value);
+  return 1;
+}
+
+extern "C" int WINAPI GetShareFlag() { return static_cast<int>(InterlockedCompareExchange(&g_shareFlag, 0, 0)); }

@@ -1,15 +1,16 @@
-// Library entry of the timer engine and its identity. Its port flag is the
-// process's own.
+// Library entry of the timer engine and its identity.
 #include "engineshell.h"
 
 const EngineIdentity kEngineIdentity = {"zkmme", "zkmme.dll", 1, true, false};
 
 namespace {
 HINSTANCE g_instance = nullptr;
-LONG g_sharedFlag = 0;
 }  // namespace
 
 HINSTANCE EngineInstance() { return g_instance; }
+
+// The port flag is this process's own.
+volatile LONG g_shareFlag = 0;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
@@ -20,9 +21,3 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-extern "C" int WINAPI SetShareFlag(int value) {
-  InterlockedExchange(&g_sharedFlag, value);
-  return 1;
-}
-
-extern "C" int WINAPI GetShareFlag() { return static_cast<int>(InterlockedCompareExchange(&g_sharedFlag, 0, 0)); }

@@ -12,7 +12,7 @@ HINSTANCE EngineInstance() { return g_instance; }
 
 // One word every process that loads this file sees: bit 0 set while a
 // program holds the MIDI ports.
-__attribute__((section("Shared"), shared)) volatile LONG g_sharedFlag = 0;
+__attribute__((section("Shared"), shared)) volatile LONG g_shareFlag = 0;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
@@ -23,12 +23,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-extern "C" int WINAPI SetShareFlag(int value) {
-  InterlockedExchange(&g_sharedFlag, value);
-  return 1;
-}
-
-extern "C" int WINAPI GetShareFlag() { return static_cast<int>(InterlockedCompareExchange(&g_sharedFlag, 0, 0)); }
 
 // The timer callback of the timer engine; nothing runs on a timer here.
 extern "C" int WINAPI MMECallBackMan(int, int, int, int, int) { return 0; }
