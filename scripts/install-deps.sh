@@ -3,6 +3,10 @@
 # GoogleTest on a Debian 12 machine. Safe to run again: it skips what is there.
 set -euo pipefail
 
+# Two builds started at once wait for each other rather than fight over dpkg.
+exec 9>"${TMPDIR:-/tmp}/zk-install-deps.lock"
+flock 9
+
 need_pkgs=(gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb locales
            fonts-ipafont-gothic cmake googletest imagemagick xdotool)
 

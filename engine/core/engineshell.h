@@ -1,7 +1,8 @@
 // What every engine shares around the builder: the port table, the play
 // state, play control, play time, input, sends and the host's messages. The
 // exports built on it are defined once here; each engine library supplies
-// its identity and its output side (the Out* functions below).
+// its identity and its output side (the Out* functions below). The play
+// control of the engines on Windows devices is in engine/mmshell/.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
@@ -95,10 +96,7 @@ extern const EngineIdentity kEngineIdentity;
 extern volatile LONG g_shareFlag;
 HINSTANCE EngineInstance();
 bool OutHasPort(int slot);
-UINT OutOpenPort(int slot, UINT device);       // 0 or the multimedia error
-void OutClosePorts();                           // every slot, play released
 MMRESULT OutShortMsg(int slot, DWORD message);
-void OutReset(int slot);
 // One System Exclusive message now, waiting until the device is done.
 void OutSendExclusive(int slot, const uint8_t* bytes, size_t length);
 PlayEmitter* OutEmitter();
@@ -106,10 +104,6 @@ void OutPreparePlay();                          // lock held
 // Stops the output and waits until the device gave everything back; frees
 // it too unless keep.
 void OutStop(bool keep);
-void OutStart(bool stayPaused);                 // fill and start
-void OutPause();
-void OutResume();
-void OutHold();                                 // stop, reopen, keep ready
 void OutAfterStep();                            // after the host's GetBuffer
 
 // The settings file the engines read.
@@ -129,7 +123,15 @@ void AnnounceEnd();
 void MarkReached(int kind, int value);
 void CloseInputs();
 void LoadShellSettings();
-// Start after preparation and any chase: recording armed (with the notice
-// when asked), Start or Continue, output started unless recording waits for
-// its first note.
-void StartPlay(bool fromPoint, int leadIn, bool notice);
+int SixteenthSteps();                           // song steps of a sixteenth
+DWORD ChasedMs();                               // play time the chase reached
+DWORD SongPositionMessage(int sixteenths);
+void UnlockRecordBuffers();
+// Sends one message list of the System Exclusive builders to a port.
+struct SendFlush;
+void FlushSend(int port, const SendFlush& f);
+// Input: one short message from an input device (thru, step input, key
+// table, and recording into recorder); opening the assigned devices with
+// the engine's callback.
+void OnInputMessage(DWORD message, DWORD timeMs, Recorder& recorder);
+int OpenInputs(HWND window, DWORD_PTR callback);

@@ -11,13 +11,22 @@ void PlayWordEmitter::Channel(int channelWord, uint8_t status, uint8_t data1, ui
   out_.push_back(static_cast<PlayEventWord>(data1 << 8 | (twoBytes ? 0 : data2)));
 }
 
-void PlayWordEmitter::SysEx(int channelWord, const uint8_t* bytes, size_t length) {
-  // The bytes after F0, two to a word, first in the high half; F7 ends it.
-  if (length < 2 || bytes[0] != 0xF0 || bytes[length - 1] != 0xF7) return;
-  out_.push_back(static_cast<PlayEventWord>(kPwSysEx | (channelWord & 0xFF)));
+void AppendSysExWords(std::vector<PlayEventWord>& out, int selector, const uint8_t* bytes, size_t length) {
+  if (!bytes || length < 2 || bytes[0] != 0xF0 || bytes[length - 1] != 0xF7) return;
+  out.push_back(static_cast<PlayEventWord>(kPwSysEx | (selector & 0xFF)));
   size_t i = 1;
-  for (; i + 1 < length; i += 2) out_.push_back(static_cast<PlayEventWord>(bytes[i] << 8 | bytes[i + 1]));
-  if (i < length) out_.push_back(static_cast<PlayEventWord>(bytes[i] << 8));
+  for (; i + 1 < length; i += 2) out.push_back(static_cast<PlayEventWord>(bytes[i] << 8 | bytes[i + 1]));
+  if (i < length) out.push_back(static_cast<PlayEventWord>(bytes[i] << 8));
+}
+
+void PlayWordEmitter::SysEx(int channelWord, const uint8_t* bytes, size_t length) {
+  AppendSysExWords(out_, channelWord, bytes, length);
+}
+
+void TickWordEmitter::Wait(uint32_t steps) {
+  uint64_t total = static_cast<uint64_t>(steps) * 480 + carry_;
+  AppendWaitWords(ticks_, static_cast<uint32_t>(total / static_cast<uint64_t>(timeBase_)));
+  carry_ = total % static_cast<uint64_t>(timeBase_);
 }
 
 void PlayWordEmitter::Tempo(int c, int e, int) {

@@ -238,3 +238,60 @@ void Recorder::OnMessage(DWORD shortMsg, DWORD timeMs, int tempo, EngineNotify& 
   for (int i = 0; i < posts.count; ++i)
     notify.Post(WM_ZK_PLAYNOTIFY, static_cast<WPARAM>(-1), posts.values[i]);
 }
+
+void Recorder::OnDeviceWords(const uint16_t* words, size_t count, EngineNotify& notify) {
+  Posts posts;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    for (size_t i = 0; i < count && active_; ++i) {
+      uint16_t w = words[i];
+      const bool isWait = (w & 0xFF00) == kPwWait;
+      int64_t n = isWait ? (w & 0xFF) : 0;
+
+      if (leadIn_ > 0 && isWait) {
+        if (leadIn_ > n) {
+          leadIn_ -= n;
+          continue;
+        }
+        n -= leadIn_;
+        leadIn_ = 0;
+        if (n == 0) continue;
+        w = static_cast<uint16_t>(kPwWait | n);
+      }
+
+      if (punchOutActive_) {
+        if (isWait && !(punchInActive_ && n > punchIn_)) punchOut_ -= n;
+        if (punchOut_ < 0) continue;
+      }
+
+      if (punchInActive_) {
+        if (!isWait) continue;
+        punchIn_ -= n;
+        if (punchIn_ > 0) {
+          // Waits before the point keep what follows at its distance.
+          if (bufA_ && bufB_ && index_ <= kRecordLastWriteIndex) {
+            WriteWord(w);
+            TakeNotice(posts);
+            CheckFull(posts);
+          }
+          continue;
+        }
+        punchInActive_ = false;
+      }
+
+      if (!started_) {
+        if ((w & 0xFF00) != 0x9000) continue;
+        started_ = true;
+        posts.Add(kRecNotifyFirstNote);
+      }
+
+      if (bufA_ && bufB_ && index_ <= kRecordLastWriteIndex) {
+        WriteWord(w);
+        TakeNotice(posts);
+        CheckFull(posts);
+      }
+    }
+  }
+  for (int i = 0; i < posts.count; ++i)
+    notify.Post(WM_ZK_PLAYNOTIFY, static_cast<WPARAM>(-1), posts.values[i]);
+}

@@ -48,6 +48,11 @@ class Recorder {
   // tempo in quarter notes per minute.
   void OnMessage(DWORD shortMsg, DWORD timeMs, int tempo, EngineNotify& notify);
 
+  // Play-event words an interface recorded by itself (waits in steps at
+  // 480 per quarter note): lead-in, punch-out, punch-in and the first
+  // note-on apply to them as to messages; then they are stored as they are.
+  void OnDeviceWords(const uint16_t* words, size_t count, EngineNotify& notify);
+
   // Words written into the first buffer.
   uint16_t Index() const;
   // The next word written posts one new-data notice.

@@ -1,4 +1,4 @@
-// MIDI input devices and their callback.
+// MIDI input devices: opening, closing, step input and the key table.
 #include <zk/messages.h>
 
 #include "enginenotify.h"
@@ -19,10 +19,31 @@ HostNotify g_notify;
 
 }  // namespace
 
-extern "C" void CALLBACK midiInCallback(HMIDIIN, UINT msg, DWORD_PTR, DWORD_PTR p1, DWORD_PTR p2) {
-  if (msg != MIM_DATA) return;
-  g_shell.input.OnShortMessage(static_cast<DWORD>(p1), static_cast<DWORD>(p2), g_shell.tempo.load(),
-                              g_shell.recorder, g_notify, g_shell.inputWindow != nullptr);
+void OnInputMessage(DWORD message, DWORD timeMs, Recorder& recorder) {
+  g_shell.input.OnShortMessage(message, timeMs, g_shell.tempo.load(), recorder, g_notify,
+                              g_shell.inputWindow != nullptr);
+}
+
+int OpenInputs(HWND window, DWORD_PTR callback) {
+  CloseInputs();
+  g_shell.inputWindow = window;
+  g_shell.keyTable = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT, kKeyTableBytes);
+  if (g_shell.keyTable) {
+    g_shell.keyTablePtr = static_cast<uint8_t*>(GlobalLock(g_shell.keyTable));
+    g_shell.input.SetKeyTable(g_shell.keyTablePtr);
+  }
+  for (int i = 0; i < kMidiInputCount; ++i) {
+    MidiInputEntry e = g_shell.input.Input(i);
+    if (!e.enabled || e.deviceId < 0) continue;
+    HMIDIIN h = nullptr;
+    // An input that fails to open stays closed; the other still works.
+    if (midiInOpen(&h, static_cast<UINT>(e.deviceId), callback, 0, CALLBACK_FUNCTION) == MMSYSERR_NOERROR)
+      g_shell.inHandle[i] = h;
+  }
+  for (HMIDIIN h : g_shell.inHandle)
+    if (h) midiInStart(h);
+  g_shell.input.Acknowledge();
+  return 2;
 }
 
 void CloseInputs() {
@@ -44,29 +65,6 @@ void CloseInputs() {
 
 extern "C" int WINAPI ChangeMIDIINPort(int input, int deviceId, int, int) {
   return g_shell.input.ChangeInputPort(input, deviceId);
-}
-
-extern "C" int WINAPI OpenMIDIInPort(HWND window) {
-  CloseInputs();
-  g_shell.inputWindow = window;
-  g_shell.keyTable = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT, kKeyTableBytes);
-  if (g_shell.keyTable) {
-    g_shell.keyTablePtr = static_cast<uint8_t*>(GlobalLock(g_shell.keyTable));
-    g_shell.input.SetKeyTable(g_shell.keyTablePtr);
-  }
-  for (int i = 0; i < kMidiInputCount; ++i) {
-    MidiInputEntry e = g_shell.input.Input(i);
-    if (!e.enabled || e.deviceId < 0) continue;
-    HMIDIIN h = nullptr;
-    // An input that fails to open stays closed; the other still works.
-    if (midiInOpen(&h, static_cast<UINT>(e.deviceId), reinterpret_cast<DWORD_PTR>(&midiInCallback), 0,
-                   CALLBACK_FUNCTION) == MMSYSERR_NOERROR)
-      g_shell.inHandle[i] = h;
-  }
-  for (HMIDIIN h : g_shell.inHandle)
-    if (h) midiInStart(h);
-  g_shell.input.Acknowledge();
-  return 2;
 }
 
 extern "C" int WINAPI CloseMIDIInPort() {
@@ -95,4 +93,3 @@ extern "C" int WINAPI GetMIDIInTable(HGLOBAL handle) {
   return 1;
 }
 
-extern "C" int WINAPI THRUAssign(int mode, int, int value, int) { return g_shell.input.SetThru(mode, value); }

@@ -44,7 +44,6 @@ extern "C" int WINAPI GetAppletType(char* title, char* version, short* type) {
   return 1;
 }
 
-extern "C" int WINAPI ShowSeqStatus() { return 0; }
 extern "C" int WINAPI SetPLAY2(void* pointer, int) {
   g_shell.play2 = pointer;
   return 0;

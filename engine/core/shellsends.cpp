@@ -24,7 +24,9 @@ void ShowProgress(HWND dialog, int counter, int maximum) {
   ReleaseDC(bar, dc);
 }
 
-void Flush(int port, const SendFlush& f) {
+}  // namespace
+
+void FlushSend(int port, const SendFlush& f) {
   int slot = PortSlot(port);
   if (f.bytes.empty() || slot < 0) return;
   g_shell.sendBusy = true;
@@ -37,10 +39,12 @@ void Flush(int port, const SendFlush& f) {
   g_shell.sendBusy = false;
 }
 
+namespace {
+
 // Flushes a list with the progress step and the pause after every message.
 void SendAll(HWND dialog, int port, const std::vector<SendFlush>& list, int& counter, int maximum) {
   for (const auto& f : list) {
-    Flush(port, f);
+    FlushSend(port, f);
     ShowProgress(dialog, counter, maximum);
     Sleep(100);
     ++counter;
@@ -64,19 +68,12 @@ struct LockedImage {
 
 }  // namespace
 
-extern "C" int WINAPI GSReset(int second) {
-  int port = second ? 1 : 0;
-  if (PortSlot(port) < 0) return 0;
-  for (const auto& f : BuildGSReset()) Flush(port, f);
-  return 0;
-}
-
 extern "C" int WINAPI ResetMT32(int port1, int port2) {
   int ports[2] = {port1, port2};
   for (int i = 0; i < 2; ++i) {
     if (i == 1 && port2 == port1) break;
     if (PortSlot(ports[i]) < 0) continue;
-    for (const auto& f : BuildMT32Reset()) Flush(ports[i], f);
+    for (const auto& f : BuildMT32Reset()) FlushSend(ports[i], f);
     for (int k = 0; k < 5; ++k) Sleep(100);
   }
   return 0;
@@ -109,7 +106,7 @@ extern "C" int WINAPI SendMT32All(HWND dialog, HGLOBAL image, int port, int laPo
 
 extern "C" int WINAPI SendBuffer(const BYTE* bytes, int length, int port) {
   if ((g_shell.playing && !kEngineIdentity.sendWhilePlaying) || !bytes || length <= 0 || PortSlot(port) < 0) return 0;
-  for (const auto& f : SplitSendBuffer(bytes, static_cast<size_t>(length))) Flush(port, f);
+  for (const auto& f : SplitSendBuffer(bytes, static_cast<size_t>(length))) FlushSend(port, f);
   return 0;
 }
 

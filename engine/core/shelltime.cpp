@@ -1,68 +1,7 @@
-// Play time, positions for a time, and the tempo segments of a song.
+// The tempo segments of a song.
 #include <algorithm>
 
 #include "engineshell.h"
-
-extern "C" DWORD WINAPI GetPlayTime() {
-  if (g_shell.paused || g_shell.held) return g_shell.frozenTime;
-  return timeGetTime() - g_shell.startTime;
-}
-
-extern "C" int WINAPI SetPlayTime(DWORD ms) {
-  g_shell.frozenTime = ms;
-  return 0;
-}
-
-extern "C" int WINAPI SetStartTime0(int, int, HGLOBAL songTable, int trackCount, int time24) {
-  if (!PreparePlay(songTable, trackCount, false)) return 0;
-  int p = SixteenthsForTime(g_shell.builder.TempoMap(), time24, g_shell.builder.Scale());
-  if (p > 0) ChaseTo(p);
-  return p;
-}
-
-extern "C" int WINAPI PlayStartTime0(int, int, int cont) {
-  if (!g_shell.prepared) return 0;
-  if (cont) {
-    int pos = std::max(0, g_shell.chasedSixteenths - 1);
-    SendToEveryPort(0xF2 | (pos & 0x7F) << 8 | ((pos >> 7) & 0x7F) << 16);
-  }
-  StartPlay(cont != 0, cont ? 120 : 0, true);
-  return 1;
-}
-
-extern "C" DWORD WINAPI SeekTimePlayExec(int stayPaused) {
-  if (!g_shell.prepared) return 0;
-  OutStop(true);
-  g_shell.stopping = false;
-  DWORD playTime = g_shell.frozenTime;
-  BuilderOptions o = g_shell.options;
-  o.monitorTracks = g_shell.monitorTracks;
-  {
-    std::lock_guard<std::mutex> guard(g_shell.lock);
-    g_shell.builder.Prepare(g_shell.song, o, &g_shell.rings);
-    g_shell.builder.SetEmitter(OutEmitter());
-    OutPreparePlay();
-  }
-  g_shell.ended = false;
-  g_shell.dataEnded = false;
-  int p = SixteenthsForTime(g_shell.builder.TempoMap(), static_cast<int64_t>(playTime) * 24,
-                            g_shell.builder.Scale());
-  if (p > 0 && !ChaseTo(p + 1)) {
-    // Past the end: from the start again.
-    std::lock_guard<std::mutex> guard(g_shell.lock);
-    g_shell.builder.Prepare(g_shell.song, o, &g_shell.rings);
-    g_shell.builder.SetEmitter(OutEmitter());
-    OutPreparePlay();
-    playTime = 0;
-  }
-  g_shell.playing = true;
-  g_shell.held = false;
-  OutStart(stayPaused != 0);
-  g_shell.startTime = timeGetTime() - playTime;
-  g_shell.frozenTime = playTime;
-  g_shell.paused = stayPaused != 0;
-  return g_shell.startTime;
-}
 
 extern "C" int WINAPI GetTempoMap(HGLOBAL handle, HGLOBAL songTable, int trackCount) {
   if (g_shell.prepared && !g_shell.ended && g_shell.playing) return 0;

@@ -224,3 +224,6 @@ SMPUAPI int WINAPI RdsCallLogCount(void);
 // length, or -1 when there is no such entry.
 SMPUAPI int WINAPI RdsCallLogEntry(int index, char* buf, int size);
 SMPUAPI void WINAPI RdsCallLogClear(void);
+// The next count calls of SMPUPutSeqBlock fail with SMPU_ERR_DEVICE and take
+// nothing (for tests of a caller's retry).
+SMPUAPI void WINAPI RdsFailSeqPuts(int count);

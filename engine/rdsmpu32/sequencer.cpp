@@ -7,6 +7,8 @@
 #include "smpustate.h"
 
 namespace {
+int g_failPuts = 0;
+
 // Layout of the words pushed so far, to see an end word in the queue.
 bool g_pushValueNext = false, g_pushInSysex = false;
 
@@ -229,6 +231,10 @@ SMPUAPI SMPURESULT WINAPI SMPUPutSeqBlock(short handle, const WORD* words, short
   std::lock_guard<std::recursive_mutex> hold(s.lock);
   if (!ValidHandle(handle)) return SMPU_ERR_HANDLE;
   if (count < 0 || (count && !words)) return SMPU_ERR_PARAM;
+  if (g_failPuts > 0) {
+    --g_failPuts;
+    return SMPU_ERR_DEVICE;
+  }
   size_t take = s.queue.Free() < static_cast<size_t>(count) ? s.queue.Free() : static_cast<size_t>(count);
   for (size_t i = 0; i < take; ++i) {
     s.queue.Push(words[i]);
@@ -332,4 +338,9 @@ SMPUAPI SMPURESULT WINAPI SMPUGetMonBlock(short handle, WORD* buffer, short max)
   for (size_t i = 0; i < n; ++i) buffer[i] = s.monitor.At(i);
   s.monitor.Drop(n);
   return static_cast<SMPURESULT>(n);
+}
+
+SMPUAPI void WINAPI RdsFailSeqPuts(int count) {
+  std::lock_guard<std::recursive_mutex> hold(g_smpu.lock);
+  g_failPuts = count;
 }

@@ -1,5 +1,5 @@
 // Library entry of the timer engine and its identity.
-#include "engineshell.h"
+#include "mmshell.h"
 
 const EngineIdentity kEngineIdentity = {"zkmme", "zkmme.dll", 1, true, false};
 

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <vector>
 
-#include "engineshell.h"
+#include "mmshell.h"
 
 struct LongHeader {
   HGLOBAL mem = nullptr;
@@ -20,7 +20,6 @@ struct MmeOutput {
   // The play ring: words the builder wrote and the player has not read.
   std::vector<PlayEventWord> words;
   size_t read = 0;
-  uint32_t tickCarry = 0;          // song steps to 1/480-quarter ticks
   // Player.
   std::atomic<UINT> timer{0};
   std::atomic<int> inTick{0};

@@ -11,19 +11,7 @@
 namespace {
 
 // The builder's output with its waits in ticks of 1/480 quarter note.
-class RingEmitter : public PlayWordEmitter {
- public:
-  RingEmitter() : PlayWordEmitter(g_mme.words) {}
-  void Wait(uint32_t steps) override {
-    // Exact for any time base: the remainder carries to the next wait.
-    uint64_t total = static_cast<uint64_t>(steps) * 480 + g_mme.tickCarry;
-    uint64_t timeBase = static_cast<uint64_t>(std::max(1, g_shell.builder.TimeBase()));
-    AppendWaitWords(g_mme.words, static_cast<uint32_t>(total / timeBase));
-    g_mme.tickCarry = static_cast<uint32_t>(total % timeBase);
-  }
-};
-
-RingEmitter g_emitter;
+TickWordEmitter g_emitter(g_mme.words);
 
 void CompactLocked() {
   if (g_mme.read == g_mme.words.size()) {
@@ -158,7 +146,7 @@ PlayEmitter* OutEmitter() { return &g_emitter; }
 void OutPreparePlay() {
   g_mme.words.clear();
   g_mme.read = 0;
-  g_mme.tickCarry = 0;
+  g_emitter.Reset(g_shell.builder.TimeBase());
 }
 
 void ReleaseHeldKeys() {

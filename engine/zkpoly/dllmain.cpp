@@ -1,6 +1,6 @@
 // Library entry of the stream engine, its identity and the flag shared by
 // every process that loads this library.
-#include "engineshell.h"
+#include "mmshell.h"
 
 const EngineIdentity kEngineIdentity = {"zkpoly", "zkpoly.dll", 2, false, true};
 

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <vector>
 
-#include "engineshell.h"
+#include "mmshell.h"
 
 // Events wait in a queue until a block is free, so a step that produces
 // more than a block holds is never cut.

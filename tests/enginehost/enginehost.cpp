@@ -92,6 +92,10 @@ LRESULT CALLBACK EngineHost::WndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     g_host->messages_.push_back({msg, w, l});
     if (msg == WM_ZK_SETPLAYMON) g_host->monitorRing_ = l;
     if (msg == WM_ZK_SETTEXTRING) g_host->textRing_ = l;
+    // As the main program does: every notice ends with the status poll.
+    if (msg == WM_ZK_PLAYNOTIFY) {
+      if (auto poll = g_host->Fn<int(WINAPI*)()>(5)) poll();
+    }
     return 0;
   }
   return DefWindowProcA(hwnd, msg, w, l);
@@ -106,7 +110,14 @@ void EngineHost::Pump() {
 }
 
 bool EngineHost::WaitForEnd(DWORD timeoutMs) {
-  return PumpUntil([&] { return CountMessages(WM_ZK_PLAYEND, static_cast<WPARAM>(-1)) > 0; }, timeoutMs);
+  return PumpUntil([&] { return Ended(); }, timeoutMs);
+}
+
+bool EngineHost::Ended() const {
+  for (const auto& m : messages_)
+    if (m.w == static_cast<WPARAM>(-1) && (m.msg == WM_ZK_PLAYEND || (m.msg == WM_ZK_PLAYNOTIFY && m.l == 0)))
+      return true;
+  return false;
 }
 
 int EngineHost::CountMessages(UINT msg, WPARAM w) const {

@@ -73,6 +73,8 @@ class EngineHost {
   }
   void Pump();
   bool WaitForEnd(DWORD timeoutMs = 20000);
+  // The end of play arrived: 2261, or 2260 with lParam 0, both with wParam -1.
+  bool Ended() const;
   std::vector<EngineMessage>& Messages() { return messages_; }
   int CountMessages(UINT msg, WPARAM w) const;
   LPARAM MonitorRing() const { return monitorRing_; }
