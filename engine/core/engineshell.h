@@ -116,6 +116,8 @@ int PortsWithOwnSlot(int ports[kPorts]);
 void SendToEveryPort(DWORD message);
 void ReleasePlay(bool freeTable);
 bool PreparePlay(HGLOBAL table, int trackCount, bool headerTempoOnly);
+// The prepared song's walker back at its start (seek and relocation).
+void RewindPlay();
 int ChaseTo(int passes);
 void PostToHost(UINT msg, WPARAM w, LPARAM l);
 void AnnounceEnd();

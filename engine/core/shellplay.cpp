@@ -127,6 +127,19 @@ bool PreparePlay(HGLOBAL table, int trackCount, bool headerTempoOnly) {
   return true;
 }
 
+void RewindPlay() {
+  BuilderOptions o = g_shell.options;
+  o.monitorTracks = g_shell.monitorTracks;
+  {
+    std::lock_guard<std::mutex> guard(g_shell.lock);
+    g_shell.builder.Prepare(g_shell.song, o, &g_shell.rings);
+    g_shell.builder.SetEmitter(OutEmitter());
+    OutPreparePlay();
+  }
+  g_shell.ended = false;
+  g_shell.dataEnded = false;
+}
+
 int ChaseTo(int passes) {
   PortSink sink;
   ChaseEmitter chase(OutEmitter(), &sink, g_shell.settings.chase, g_shell.settings.truant);

@@ -35,24 +35,12 @@ extern "C" DWORD WINAPI SeekTimePlayExec(int stayPaused) {
   OutStop(true);
   g_shell.stopping = false;
   DWORD playTime = g_shell.frozenTime;
-  BuilderOptions o = g_shell.options;
-  o.monitorTracks = g_shell.monitorTracks;
-  {
-    std::lock_guard<std::mutex> guard(g_shell.lock);
-    g_shell.builder.Prepare(g_shell.song, o, &g_shell.rings);
-    g_shell.builder.SetEmitter(OutEmitter());
-    OutPreparePlay();
-  }
-  g_shell.ended = false;
-  g_shell.dataEnded = false;
+  RewindPlay();
   int p = SixteenthsForTime(g_shell.builder.TempoMap(), static_cast<int64_t>(playTime) * 24,
                             g_shell.builder.Scale());
   if (p > 0 && !ChaseTo(p + 1)) {
     // Past the end: from the start again.
-    std::lock_guard<std::mutex> guard(g_shell.lock);
-    g_shell.builder.Prepare(g_shell.song, o, &g_shell.rings);
-    g_shell.builder.SetEmitter(OutEmitter());
-    OutPreparePlay();
+    RewindPlay();
     playTime = 0;
   }
   g_shell.playing = true;

@@ -66,16 +66,7 @@ SMPUHMS HmsOfTime(DWORD units) {
 // Walker back at the song's start, or at a sixteenth when one is given;
 // false when the song ends before it.
 bool RestartAt(int sixteenths) {
-  BuilderOptions o = g_shell.options;
-  o.monitorTracks = g_shell.monitorTracks;
-  {
-    std::lock_guard<std::mutex> guard(g_shell.lock);
-    g_shell.builder.Prepare(g_shell.song, o, &g_shell.rings);
-    g_shell.builder.SetEmitter(OutEmitter());
-    OutPreparePlay();
-  }
-  g_shell.ended = false;
-  g_shell.dataEnded = false;
+  RewindPlay();
   Prime(false);
   return sixteenths <= 0 || ChaseTo(sixteenths + 1) != 0;
 }

@@ -43,14 +43,7 @@ void ReadMonitor(short h) {
 // Play on from a sixteenth the outside named: ring emptied, walker moved
 // there and chased.
 void Relocate(int sixteenths) {
-  BuilderOptions o = g_shell.options;
-  o.monitorTracks = g_shell.monitorTracks;
-  {
-    std::lock_guard<std::mutex> guard(g_shell.lock);
-    g_shell.builder.Prepare(g_shell.song, o, &g_shell.rings);
-    g_shell.builder.SetEmitter(OutEmitter());
-    OutPreparePlay();
-  }
+  RewindPlay();
   if (sixteenths > 0) ChaseTo(sixteenths + 1);
 }
 

@@ -80,6 +80,21 @@ inline std::vector<TickMsg> EverythingTempos() {
   return {{0, 500000}, {1, 250000}, {961, 500000}, {1441, 500000}};
 }
 
+// Milliseconds from the song start to a tick of a song at 480 to the
+// quarter with the given tempo changes (tick, microseconds per quarter).
+inline double TickMs(int64_t tick, const std::vector<TickMsg>& tempos) {
+  double ms = 0;
+  int64_t at = 0;
+  uint32_t us = 500000;
+  for (const auto& t : tempos) {
+    if (t.first >= tick) break;
+    ms += (t.first - at) * us / 480000.0;
+    at = t.first;
+    us = t.second;
+  }
+  return ms + (tick - at) * us / 480000.0;
+}
+
 // Sixty-four beats, one note each with its own key.
 inline SongBlocks* BeatSong(SongBlocks& s) {
   std::vector<StepEvent> ev;

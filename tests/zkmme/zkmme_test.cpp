@@ -37,21 +37,6 @@ class ZkMme : public EngineTest {
   }
 };
 
-// Milliseconds from the song start to a tick of a song at 480 to the
-// quarter with the given tempo changes (tick, microseconds per quarter).
-double TickMs(int64_t tick, const std::vector<TickMsg>& tempos) {
-  double ms = 0;
-  int64_t at = 0;
-  uint32_t us = 500000;
-  for (const auto& t : tempos) {
-    if (t.first >= tick) break;
-    ms += (t.first - at) * us / 480000.0;
-    at = t.first;
-    us = t.second;
-  }
-  return ms + (tick - at) * us / 480000.0;
-}
-
 TEST_F(ZkMme, Identity) {
   EXPECT_EQ(host->Entry(510), nullptr);
   EXPECT_NE(host->Entry(31), nullptr);

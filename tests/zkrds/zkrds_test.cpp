@@ -67,19 +67,6 @@ class ZkRds : public EngineTest {
   DriverLog log;
 };
 
-double TickMs(int64_t tick, const std::vector<TickMsg>& tempos) {
-  double ms = 0;
-  int64_t at = 0;
-  uint32_t us = 500000;
-  for (const auto& t : tempos) {
-    if (t.first >= tick) break;
-    ms += (t.first - at) * us / 480000.0;
-    at = t.first;
-    us = t.second;
-  }
-  return ms + (tick - at) * us / 480000.0;
-}
-
 TEST(RdsDriverCheck, VersionTexts) {
   const struct {
     const char* text;
