@@ -1,3 +1,4 @@
 #include "engine.h"
 
 EngineEntries g_engine;
+SmpuExtras g_smpu;

@@ -19,7 +19,30 @@ struct ControllerPlugin {
   int (WINAPI* information)(uint16_t id, void* info) = nullptr;                   // 101
   int (WINAPI* sendControlData)(uint16_t id, HWND dialog, int* progress, int total,
                                 int zero) = nullptr;                             // 103
+  // Registration, set-up and start (bound at load, called in this order).
+  uint16_t (WINAPI* registerPlugin)(int slot, int* nextCommandId) = nullptr;     // 64
+  void (WINAPI* setUp)(uint16_t id, const LOGFONTA* font, COLORREF text, COLORREF back,
+                       COLORREF markedText, COLORREF markedBack) = nullptr;      // 66
+  void (WINAPI* setUpDone)(uint16_t id) = nullptr;                               // 129
+  void (WINAPI* engineAccess)(uint16_t id, void* waitExec, void* sendBuffer,
+                              void* getBuffer) = nullptr;                        // 96
+  void (WINAPI* setPorts)(uint16_t id, int slot, int portMask) = nullptr;        // 69
+  void (WINAPI* start)(uint16_t id, HWND mdiClient, HWND frame, int showCommand,
+                       int zero) = nullptr;                                      // 65
+  // Menu building: (id, window, menu, value, 0).
+  void (WINAPI* menuEntry1)(uint16_t id, HWND window, HMENU menu, int value, int zero) = nullptr;  // 74
+  void (WINAPI* menuEntry2)(uint16_t id, HWND window, HMENU menu, int value, int zero) = nullptr;  // 75
+  void (WINAPI* restoreLayout)(uint16_t id, int showCommand) = nullptr;          // 70
+  void (WINAPI* frameClose)(uint16_t id) = nullptr;                              // 255
+  // Bound for the plug-in's own use by other parts of the program.
+  FARPROC entry72 = nullptr, entry76 = nullptr, entry77 = nullptr, entry90 = nullptr,
+          entry102 = nullptr, entry127 = nullptr;
 };
+
+// First command id handed out to plug-ins; registration advances the counter.
+constexpr int kFirstPluginCommandId = 4030;
 
 constexpr int kControllerPluginSlots = 16;
 extern ControllerPlugin g_plugins[kControllerPluginSlots];
+// The next command id a registering plug-in takes (it advances the counter).
+extern int g_pluginNextCommandId;

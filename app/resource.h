@@ -37,4 +37,83 @@
 #define IDS_PART_PREVIEW 1940
 #define IDS_SETDATA_SAVE_TITLE 6407
 #define IDS_SETDATA_LOAD_TITLE 6408
+// The frame: menu, accelerators and icon 1; child window icons.
+#define IDR_FRAME 1
+#define IDI_CHILD 2
+#define IDI_NAMELIST 5
+#define IDI_TRACKS 6
+#define IDI_CONDUCTOR 8
+#define IDI_EXCLUSIVE 9
+#define IDI_ERRLOG 11
+#define IDI_SEARCHLOG 12
+#define IDS_TRACKVIEW_TITLE 38
+#define IDS_TRACKSET_TITLE 39
+#define IDS_RECORD_TITLE 40
+#define IDS_CONDUCTOR_TITLE 41
+#define IDS_PLAYMON_TITLE 42
+#define IDS_ERRLOG_TITLE 1923
+#define IDS_SEARCHLOG_TITLE 1924
+#define IDS_RECORD_BUFFER_FULL 1938
+#define IDS_UNKNOWN_ERROR 1951
+#define IDS_RUN_ERROR_BASE 1952     // + program-start error 1-21
+#define IDS_NAMELIST_TITLE 6580
+#define IDS_USEREXCL_TITLE 6581
+// Frame menu commands.
+#define IDM_FILE_NEW 1001
+#define IDM_FILE_OPEN 1002
+#define IDM_FILE_SAVE 1003
+#define IDM_FILE_SAVEAS 1004
+#define IDM_FILE_EXIT 1006
+#define IDM_FILE_SEND 2349
+#define IDM_FILE_PRINT 40017
+#define IDM_PLAY_START 2350
+#define IDM_PLAY_STOP 2352
+#define IDM_PLAY_PAUSE 2353
+#define IDM_PLAY_RECORD 2355
+#define IDM_PLAY_POINTEDIT 2356
+#define IDM_PLAY_MEASURE 2158
+#define IDM_PLAY_POINT 2159
+#define IDM_PLAY_TRACK 2160
+#define IDM_VIEW_SCORE 2178
+#define IDM_VIEW_NAMELIST 4005
+#define IDM_VIEW_TRKSET 4006
+#define IDM_VIEW_TRKVIEW 4007
+#define IDM_VIEW_RECORD 4008
+#define IDM_VIEW_PLAYPAL 4009
+#define IDM_VIEW_PIANOPAL 4010
+#define IDM_VIEW_CONDUCTOR 4011
+#define IDM_OTHER_FONT 6000
+#define IDM_OTHER_PANIC 6100
+#define IDM_OTHER_TUNE 6102
+#define IDM_OTHER_SENDCTRL 2161
+#define IDM_WINDOW_TILE 4001
+#define IDM_WINDOW_CASCADE 4002
+#define IDM_WINDOW_CLOSEALL 4003
+#define IDM_WINDOW_ARRANGE 4004
+#define IDM_HELP_TOPICS 40014
+#define IDM_HELP_FAVORITES 40020
+#define IDM_HELP_ABOUT 5002
 // (new string ids above this line)
+
+// Status line and tool palette.
+#define IDS_STATUS_FONT_FACE 6550   // face of the status line's font
+#define IDD_TOOLPALETTE "MODELESSBOX"
+// Help texts of the tool palette's commands: string id = command id.
+#define IDS_HELP_OPEN 1002
+#define IDS_HELP_SAVEAS 1004
+#define IDS_HELP_UNDO 2700
+#define IDS_HELP_CUT 2701
+#define IDS_HELP_COPY 2702
+#define IDS_HELP_PASTE 2703
+#define IDS_HELP_JUMP 2216
+#define IDS_HELP_PLUS 2321
+#define IDS_HELP_MINUS 2322
+#define IDS_HELP_NAMELIST 4005
+#define IDS_HELP_TRKSET 4006
+#define IDS_HELP_RECORD 4008
+#define IDS_HELP_CONDUCTOR 4011
+#define IDS_HELP_PANIC 6100
+#define IDS_HELP_TUNE 6102
+
+// Binding and MIDI port set-up.
+#define IDS_PORTS_IN_USE 1946

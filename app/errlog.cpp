@@ -1,0 +1,175 @@
+#include "errlog.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "appglobals.h"
+#include "placements.h"
+#include "programstate.h"
+#include "resource.h"
+#include "settingsblock.h"
+
+LogWindows g_logs;
+
+namespace {
+
+constexpr int kLogEditId = 1;
+constexpr int kLogBufferBytes = 32760;
+
+struct LogKind {
+  const char* className;
+  UINT titleId;
+  HWND* slot;
+  int recordBase;
+};
+
+const LogKind kErrLog = {"ErrLog", IDS_ERRLOG_TITLE, &g_logs.errLog, kSbErrLog};
+const LogKind kSearchLog = {"SearchLog", IDS_SEARCHLOG_TITLE, &g_logs.searchLog, kSbSearchLog};
+
+HWND LogEdit(HWND window) { return window ? GetDlgItem(window, kLogEditId) : nullptr; }
+
+void ShowLog(const LogKind& kind) {
+  if (HWND window = *kind.slot) {
+    ShowWindow(window, SW_SHOW);
+    ShowWindow(LogEdit(window), SW_SHOW);
+    BringWindowToTop(window);
+    return;
+  }
+  if (!g_app.mdiClient) return;
+  const std::string title = LoadAppString(kind.titleId);
+  MDICREATESTRUCTA mc = {};
+  mc.szClass = kind.className;
+  mc.szTitle = title.c_str();
+  mc.hOwner = AppInstance();
+  mc.x = mc.y = mc.cx = mc.cy = CW_USEDEFAULT;
+  HWND window = reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mc)));
+  if (!window) return;
+  RestoreWindowRecord(window, WindowPlacementFields(kind.recordBase), SW_SHOW);
+  ShowWindow(window, SW_SHOW);
+  ShowWindow(LogEdit(window), SW_SHOW);
+}
+
+LRESULT OnCreate(HWND window, const LogKind& kind) {
+  HWND edit = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                            ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_CLIPCHILDREN,
+                            0, 0, 0, 0, window, reinterpret_cast<HMENU>(kLogEditId), AppInstance(), nullptr);
+  if (!edit) return -1;
+  SendMessageA(edit, EM_SETLIMITTEXT, kLogBufferBytes, 0);
+  SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FIXED_FONT)), 0);
+  *kind.slot = window;
+  return 0;
+}
+
+void OnSize(HWND window, LPARAM lParam) {
+  if (HWND edit = LogEdit(window)) MoveWindow(edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+}
+
+void OnActivate(HWND window, LPARAM activated) {
+  if (reinterpret_cast<HWND>(activated) == window) {
+    g_prog.activeChild = window;
+  } else if (g_prog.activeChild == window) {
+    g_prog.activeChild = nullptr;
+  }
+}
+
+void OnDestroy(HWND window, const LogKind& kind) {
+  SaveWindowRecord(window, WindowPlacementFields(kind.recordBase));
+  if (*kind.slot == window) *kind.slot = nullptr;
+  if (g_prog.activeChild == window) g_prog.activeChild = nullptr;
+}
+
+LRESULT LogProc(const LogKind& kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(window, kind);
+    case WM_SIZE:
+      OnSize(window, lParam);
+      break;
+    case WM_MDIACTIVATE:
+      OnActivate(window, lParam);
+      break;
+    case WM_DESTROY:
+      OnDestroy(window, kind);
+      break;
+  }
+  return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+std::string LinePrefix(int eventIndex, int track, int measure, int step) {
+  char text[80];
+  std::snprintf(text, sizeof text, "(%5d)Tr:%2d, Meas:%3d, Step:%3d", eventIndex, track, measure, step & 0x7FFF);
+  return text;
+}
+
+}  // namespace
+
+LRESULT CALLBACK MPErrLogWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return LogProc(kErrLog, w, m, wp, lp); }
+LRESULT CALLBACK MPSearchLogWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return LogProc(kSearchLog, w, m, wp, lp); }
+
+void ShowErrLog() { ShowLog(kErrLog); }
+void ShowSearchLog() { ShowLog(kSearchLog); }
+
+std::string FormatCommandFailure(int code, int kind, int track, int measure, int step, int eventIndex,
+                                 const std::string& reason) {
+  char tail[48];
+  std::snprintf(tail, sizeof tail, kind == 0 ? " ... MCIエラー(%d)" : " ... RUNエラー(%d)", code);
+  return LinePrefix(eventIndex, track, measure, step) + tail + "\r\n" + reason + "\r\n";
+}
+
+std::string FormatCommandRun(int kind, int track, int measure, int step, int eventIndex,
+                             const std::string& text) {
+  return LinePrefix(eventIndex, track, measure, step) + (kind == 0 ? " | MCI:" : kind == 1 ? " | RUN:" : " | ???:") + text + "\r\n";
+}
+
+std::string ErrLogText() {
+  HWND edit = LogEdit(g_logs.errLog);
+  if (!edit) return std::string();
+  std::vector<char> text(kLogBufferBytes);
+  int n = GetWindowTextA(edit, text.data(), kLogBufferBytes);
+  return std::string(text.data(), n > 0 ? n : 0);
+}
+
+bool AppendErrLogLine(const std::string& line) {
+  ShowErrLog();
+  HWND edit = LogEdit(g_logs.errLog);
+  if (!edit) return false;
+  std::string text = ErrLogText();
+  if (static_cast<int>(text.size()) >= kLogTextLimit) return false;
+  text += line;
+  if (text.size() >= static_cast<size_t>(kLogBufferBytes)) return false;
+  SetWindowTextA(edit, text.c_str());
+  return true;
+}
+
+void AddMciErrLogEntry(int code, int kind, int track, int measure, int step, int eventIndex) {
+  std::string reason;
+  if (kind == 0) {
+    char text[256] = "";
+    if (!mciGetErrorStringA(static_cast<DWORD>(code), text, sizeof text) || !text[0])
+      std::snprintf(text, sizeof text, "%s", LoadAppString(IDS_UNKNOWN_ERROR).c_str());
+    reason = text;
+  } else {
+    reason = LoadAppString(IDS_RUN_ERROR_BASE + code);
+    if (reason.empty()) reason = LoadAppString(IDS_UNKNOWN_ERROR);
+  }
+  AppendErrLogLine(FormatCommandFailure(code, kind, track, measure, step, eventIndex, reason));
+}
+
+void AddCommandRunLogEntry(int kind, int track, int measure, int step, int eventIndex, const char* text) {
+  AppendErrLogLine(FormatCommandRun(kind, track, measure, step, eventIndex, text ? text : ""));
+}
+
+void AddErrLogEntry(int stringId, int track, int eventIndex) {
+  AppendErrLogLine(LinePrefix(eventIndex, track, 0, 0) + "..." + LoadAppString(stringId) + "\r\n");
+}
+
+void SaveErrLogPlacement() { SaveWindowRecord(g_logs.errLog, WindowPlacementFields(kSbErrLog)); }
+void SaveSearchLogPlacement() { SaveWindowRecord(g_logs.searchLog, WindowPlacementFields(kSbSearchLog)); }
+
+void RestoreErrLogPlacement(int show) {
+  if (g_logs.errLog) RestoreWindowRecord(g_logs.errLog, WindowPlacementFields(kSbErrLog), show);
+}
+
+void RestoreSearchLogPlacement(int show) {
+  if (g_logs.searchLog) RestoreWindowRecord(g_logs.searchLog, WindowPlacementFields(kSbSearchLog), show);
+}

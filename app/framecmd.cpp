@@ -1,0 +1,87 @@
+// The frame's WM_COMMAND: the window commands it carries out itself; every
+// other id takes the default frame path, which hands MDI window-menu ids to
+// the MDI client.
+#include "appglobals.h"
+#include "binding.h"
+#include "frame.h"
+#include "frameinternal.h"
+#include "playstate.h"
+#include "programstate.h"
+#include "stepwnd.h"
+#include "viewglobals.h"
+
+namespace {
+
+constexpr UINT kCmdExit = 1006;
+constexpr UINT kCmdScoreView = 2178;
+constexpr UINT kCmdTile = 4001;
+constexpr UINT kCmdCascade = 4002;
+constexpr UINT kCmdCloseAll = 4003;
+constexpr UINT kCmdArrangeIcons = 4004;
+constexpr UINT kCmdPlayPalette = 4009;
+constexpr UINT kCmdPianoPalette = 4010;
+constexpr UINT kFirstPluginCommand = 4030;
+constexpr UINT kLastPluginCommand = 4399;
+
+using PluginCommandFn = void(WINAPI*)(DWORD idAndCode, HWND stepEditor, int command, int zero);
+
+void TogglePalette(HWND palette) {
+  if (!palette) return;
+  ShowWindow(palette, IsWindowVisible(palette) ? SW_HIDE : SW_SHOWNOACTIVATE);
+}
+
+void ToggleScoreView(HWND frame) {
+  if (g_views.scoreView) {
+    DestroyWindow(g_views.scoreView);
+    g_views.scoreView = nullptr;
+  } else {
+    g_views.scoreView = CreateWindowA("FUMENEDIT", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER, 0, 0, 0,
+                                      0, frame, nullptr, AppInstance(), nullptr);
+  }
+  RECT r;
+  GetClientRect(frame, &r);
+  SendMessageA(frame, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+}
+
+void ToPlugins(WPARAM wParam) {
+  for (const ControllerPlugin& p : g_plugins) {
+    if (!p.id || !p.entry90) continue;
+    auto command = reinterpret_cast<PluginCommandFn>(reinterpret_cast<void*>(p.entry90));
+    command(MAKELONG(p.id, HIWORD(wParam)), g_prog.currentStep, LOWORD(wParam), 0);
+  }
+}
+
+}  // namespace
+
+void FrameCommand(HWND frame, WPARAM wParam) {
+  const UINT id = LOWORD(wParam);
+  switch (id) {
+    case kCmdExit:
+      SendMessageA(frame, WM_CLOSE, 0, 0);
+      break;
+    case kCmdScoreView:
+      ToggleScoreView(frame);
+      break;
+    case kCmdTile:
+      SendMessageA(g_app.mdiClient, WM_MDITILE, 0, 0);
+      break;
+    case kCmdCascade:
+      SendMessageA(g_app.mdiClient, WM_MDICASCADE, 0, 0);
+      break;
+    case kCmdCloseAll:
+      CloseAllChildWindows();
+      ShowWindow(g_app.mdiClient, SW_SHOW);
+      break;
+    case kCmdArrangeIcons:
+      SendMessageA(g_app.mdiClient, WM_MDIICONARRANGE, 0, 0);
+      break;
+    case kCmdPlayPalette:
+      TogglePalette(g_views.playPalette);
+      break;
+    case kCmdPianoPalette:
+      TogglePalette(g_views.pianoPalette);
+      break;
+  }
+  if (id >= kFirstPluginCommand && id <= kLastPluginCommand) ToPlugins(wParam);
+  DefFrameProcA(frame, g_app.mdiClient, WM_COMMAND, id, 0);
+}

@@ -1,0 +1,17 @@
+// Handlers of the frame's messages, split by concern over the frame's files.
+#pragma once
+#include <windows.h>
+
+// frameengine.cpp: the engine's messages.
+void OnPlayNotify(HWND frame, WPARAM wParam, LPARAM lParam);
+void OnPlayEnd(HWND frame, WPARAM wParam, LPARAM lParam);
+void OnPlayMark(HWND frame, WPARAM wParam, LPARAM lParam);
+void OnSetPlayMon(LPARAM ring);
+void OnSetTextRing(LPARAM ring);
+void OnMidiInput(LPARAM message);
+// Runs the one text record at offset of the text ring; returns the offset
+// past it, or -1 when there is nothing to read.
+int RunTextEvent(int offset);
+
+// framecmd.cpp: WM_COMMAND.
+void FrameCommand(HWND frame, WPARAM wParam);

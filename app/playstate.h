@@ -1,0 +1,32 @@
+// Play state the frame and the play routines share, and the end-of-play
+// actions the frame runs.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct PlayState {
+  uint32_t recordingFlags = 0;     // bit 0 recording, 1 start at first note, 2 metronome
+  uint32_t partialPlay = 0;        // a measure play or preview plays
+  HGLOBAL measurePlayBlock = nullptr;
+  uint32_t holdFlag = 0;           // set by the point-edit palettes
+  uint32_t busyFlag = 0;           // a track mix, time-code generation or engine change runs
+  uint32_t playFilter = 0;         // bit 0x8000: no end MCI strings, 0x4000: no end programs
+  // Seek shared with the play palette: target (0 none, else ms + 1), the
+  // argument kept for it, the hold state.
+  int32_t seekTarget = 0;
+  int32_t seekArgument = 0;
+  int32_t holdReached = 0;
+  int32_t seekPending = 0;
+  UINT_PTR positionTimer = 0;      // running on the play palette, 0 none
+};
+extern PlayState g_play;
+
+constexpr UINT_PTR kPositionTimerId = 2505;
+
+// Nonzero while the engine plays (0 while the ports are held elsewhere or
+// without an engine).
+int IsPlaying();
+// End commands, the position timer, the stopped state, the status line.
+void FinishPlay();
+// Start-up reset of the step editor's marks and filters.
+int ResetEditMarks();

@@ -1,0 +1,210 @@
+// The main program started as a user starts it: its windows, a song named on
+// the command line, closing, a second instance and missing libraries.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "shellprocess.h"
+#include "songfile.h"
+#include "songmodel.h"
+#include "testsupport.h"
+
+namespace {
+
+// The engine on the virtual device, the windows a user left open last time:
+// conductor, track view, track 1 and track 3; the error log closed.
+const char kBaseSettings[] =
+    "[Play]\r\nApplet=zkpoly.dll\r\n"
+    "[MIDIIF]\r\nPort1Name=Virtual Out A\r\nPort2Name=Virtual Out B\r\nPort3Name=None\r\nPort4Name=None\r\n"
+    "INPort1Name=None\r\nINPort2Name=None\r\n"
+    "[Default Display]\r\nView=0\r\nStatusBar=2\r\nToolBar=1\r\n"
+    "[OTHER]\r\nMAPISW=0\r\n"
+    "[DeskTop]\r\n"
+    "TrkSetMode=0\r\n"
+    "Frame=1,1,-1,-1,-1,-1,40,560,30,760\r\n"
+    "Track1=0,1,1,0,0,0,0,0,200,0,320\r\n"
+    "Track3=0,1,1,0,0,0,0,20,220,340,660\r\n"
+    "Conductor=0,1,1,0,0,0,0,220,400,0,400\r\n"
+    "TrkView=0,1,1,0,0,0,0,220,400,400,720\r\n"
+    "ErrLog=128,-1\r\n";
+
+std::string Shot(const char* name) { return OutputFolder() + "\\" + name + ".bmp"; }
+
+// Children of the MDI client by class (icon titles aside).
+HWND MdiChild(HWND client, const char* className) { return ChildOfClass(client, className); }
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { WriteSettings(kBaseSettings); }
+};
+
+TEST_F(ProgramTest, StartsWithTheWindowsTheSettingsRecord) {
+  ShellProcess program;
+  ASSERT_TRUE(program.Start(""));
+  HWND frame = program.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(program.Dialogs().empty()) << DialogText(program.Dialogs()[0]);
+  EXPECT_NE(TitleOf(frame).find("Cantorelle for Windows95"), std::string::npos) << TitleOf(frame);
+
+  HWND client = ChildOfClass(frame, "MDIClient");
+  ASSERT_NE(client, nullptr);
+  EXPECT_TRUE(IsWindowVisible(client));
+  HWND conductor = MdiChild(client, "Main");
+  ASSERT_NE(conductor, nullptr);
+  EXPECT_EQ(TitleOf(conductor), "コンダクター");
+  HWND trackView = MdiChild(client, "TrkView");
+  ASSERT_NE(trackView, nullptr);
+  EXPECT_EQ(TitleOf(trackView), "トラック ビュー");
+  EXPECT_EQ(MdiChild(client, "ErrLog"), nullptr);
+
+  int editors = 0;
+  for (HWND w : ChildrenOf(client)) {
+    if (ClassOf(w) != "zkfwChild") continue;
+    ++editors;
+    const std::string title = TitleOf(w);
+    EXPECT_TRUE(title.rfind("Tr. 1", 0) == 0 || title.rfind("Tr. 3", 0) == 0) << title;
+  }
+  EXPECT_EQ(editors, 2);
+  // The recorded rectangle (top, bottom, left, right) is applied, in the MDI
+  // client's coordinates.
+  RECT placed;
+  GetWindowRect(conductor, &placed);
+  MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.top, 220);
+  EXPECT_EQ(placed.bottom, 400);
+  EXPECT_EQ(placed.left, 0);
+  EXPECT_EQ(placed.right, 400);
+
+  // The tool palette is the dialog under the menu; its fifteen buttons.
+  HWND palette = ChildOfClass(frame, "#32770");
+  ASSERT_NE(palette, nullptr);
+  EXPECT_EQ(ChildrenOf(palette).size(), 15u);
+  RECT pr, cr, fr;
+  GetWindowRect(palette, &pr);
+  GetWindowRect(client, &cr);
+  GetClientRect(frame, &fr);
+  EXPECT_LE(pr.bottom, cr.top);
+  // The status line takes a band below the MDI client.
+  POINT clientBottom = {0, cr.bottom};
+  ScreenToClient(frame, &clientBottom);
+  EXPECT_LT(clientBottom.y, fr.bottom);
+
+  EXPECT_TRUE(SaveScreenshot(frame, Shot("shell-startup")));
+  EXPECT_TRUE(program.Close());
+  EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+TEST_F(ProgramTest, SongOnTheCommandLineIsOpenAndTitlesTheCaption) {
+  TempDir dir;
+  const std::string song = dir.File("song.G36");
+  {
+    TempSettingsFile own;
+    TestFrame maker;
+    ASSERT_TRUE(NewSong(maker.hwnd()));
+    HGLOBAL h = SongEntry(kHeaderEntry);
+    auto* header = static_cast<SongHeader*>(GlobalLock(h));
+    const char title[] = "夜想曲 Nocturne";
+    std::memcpy(header->title, title, sizeof title - 1);
+    GlobalUnlock(h);
+    ASSERT_EQ(WriteSongFile(maker.hwnd(), song.c_str()), kWriteOk);
+  }
+  ShellProcess program;
+  ASSERT_TRUE(program.Start("\"" + song + "\""));
+  HWND frame = program.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(TitleOf(frame), "夜想曲 Nocturne - Cantorelle for Windows95");
+  // The conductor shows the song's title.
+  HWND conductor = MdiChild(ChildOfClass(frame, "MDIClient"), "Main");
+  ASSERT_NE(conductor, nullptr);
+  EXPECT_EQ(ControlText(GetDlgItem(conductor, 1)), "夜想曲 Nocturne");
+  EXPECT_EQ(SettingsValue("Files", "LastDataDirectory").empty(), false);
+  EXPECT_TRUE(SaveScreenshot(frame, Shot("shell-song")));
+  EXPECT_TRUE(program.Close());
+
+  // Two arguments: nothing is opened.
+  ShellProcess two;
+  ASSERT_TRUE(two.Start("\"" + song + "\" \"" + song + "\""));
+  frame = two.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(TitleOf(frame).find("Nocturne"), std::string::npos) << TitleOf(frame);
+  EXPECT_TRUE(two.Close());
+}
+
+TEST_F(ProgramTest, ClosingWritesTheLayoutBack) {
+  ShellProcess program;
+  ASSERT_TRUE(program.Start(""));
+  HWND frame = program.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  HWND client = ChildOfClass(frame, "MDIClient");
+  HWND conductor = MdiChild(client, "Main");
+  ASSERT_NE(conductor, nullptr);
+  SetWindowPos(conductor, nullptr, 15, 25, 300, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The user closes track 3's editor.
+  for (HWND w : ChildrenOf(client))
+    if (ClassOf(w) == "zkfwChild" && TitleOf(w).rfind("Tr. 3", 0) == 0)
+      SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(w), 0);
+  ASSERT_TRUE(program.Close());
+  EXPECT_EQ(program.ExitCode(), 0u);
+
+  // State, show command, flags, min x, min y, max x, max y, then top,
+  // bottom, left, right.
+  const std::string conductorEntry = SettingsValue("DeskTop", "Conductor");
+  EXPECT_NE(conductorEntry.find(",25,175,15,315"), std::string::npos) << conductorEntry;
+  EXPECT_EQ(conductorEntry.rfind("0,", 0), 0u) << conductorEntry;
+  EXPECT_EQ(SettingsValue("DeskTop", "Track3").rfind("128", 0), 0u) << SettingsValue("DeskTop", "Track3");
+  EXPECT_EQ(SettingsValue("DeskTop", "Track1").rfind("0,", 0), 0u) << SettingsValue("DeskTop", "Track1");
+  EXPECT_EQ(SettingsValue("DeskTop", "ErrLog").rfind("128", 0), 0u);
+  // The settings that go with the layout are written too.
+  EXPECT_FALSE(SettingsValue("DeskTop", "FumenFont").empty());
+  EXPECT_FALSE(SettingsValue("DeskTop", "Frame").empty());
+
+  // The next start opens what was left open.
+  ShellProcess again;
+  ASSERT_TRUE(again.Start(""));
+  frame = again.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  client = ChildOfClass(frame, "MDIClient");
+  int editors = 0;
+  for (HWND w : ChildrenOf(client)) editors += ClassOf(w) == "zkfwChild";
+  EXPECT_EQ(editors, 1);
+  EXPECT_TRUE(again.Close());
+}
+
+TEST_F(ProgramTest, MissingLibrariesLeaveTheProgramRunning) {
+  std::string text = kBaseSettings;
+  text.replace(text.find("zkpoly.dll"), 10, "noengine.dll");
+  WriteSettings(text +
+                "[PlayMon]\r\nApplet=nomonitor.dll\r\n"
+                "[Splash]\r\nApplet=nosplash.dll\r\nPApplet=nopsplash.dll\r\n"
+                "[Plugin]\r\nControlor0=noplugin.dll\r\n");
+  ShellProcess program;
+  ASSERT_TRUE(program.Start(""));
+  HWND frame = program.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(program.Dialogs().empty());
+  EXPECT_NE(ChildOfClass(ChildOfClass(frame, "MDIClient"), "Main"), nullptr);
+  EXPECT_TRUE(SaveScreenshot(frame, Shot("shell-no-libraries")));
+  EXPECT_TRUE(program.Close());
+  EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+TEST_F(ProgramTest, RecordStartWindowStandsInForAClosedConductor) {
+  std::string text = kBaseSettings;
+  text.replace(text.find("Conductor=0,1,1,0,0,0,0,220,400,0,400"), 37, "Conductor=128,-1");
+  WriteSettings(text + "[StartUp]\r\nActiveWindow=3\r\n");
+  ShellProcess program;
+  ASSERT_TRUE(program.Start(""));
+  HWND frame = program.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  HWND client = ChildOfClass(frame, "MDIClient");
+  EXPECT_EQ(MdiChild(client, "Main"), nullptr);
+  EXPECT_EQ(MdiChild(client, "TrkView"), nullptr);
+  HWND record = MdiChild(client, "TrkSet");
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(TitleOf(record), "レコード");
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), record);
+  EXPECT_TRUE(program.Close());
+}
+
+}  // namespace
