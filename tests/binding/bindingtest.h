@@ -55,27 +55,6 @@ class BindingTest : public ::testing::Test {
   }
   void ClearCalls() const { DeleteFileA(logPath_.c_str()); }
 
-  // Exit code of the second process that reads (get) or writes (set N) the
-  // shared flag of an engine.
-  static DWORD RunSharedFlagProbe(const std::string& args) {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string dir(exe);
-    dir.resize(dir.find_last_of('\\') + 1);
-    std::string cmd = "\"" + dir + "sharedflag_probe.exe\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-      return 0xFFFFFFFF;
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-  }
-
   // The short messages the device with this id sent outside any stream.
   std::vector<uint32_t> Immediate(int device) {
     std::vector<uint32_t> out;

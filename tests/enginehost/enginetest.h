@@ -11,6 +11,7 @@
 #include <zk/playdata.h>
 
 #include "enginehost.h"
+#include "testsupport.h"
 #include "testsongs.h"
 
 // The two record buffers a host hands over for recording.
@@ -88,25 +89,26 @@ class EngineTest : public ::testing::Test {
     return out;
   }
 
-  // Runs the shared-flag probe (beside this program) with args in a
-  // process of its own; its exit code.
-  static DWORD RunSharedFlagProbe(const std::string& args) {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string dir(exe);
-    dir.resize(dir.find_last_of('\\') + 1);
-    std::string cmd = "\"" + dir + "sharedflag_probe.exe\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-      return 0xFFFFFFFF;
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+  // Plays a text event ("play x") and two notes with the track monitor on,
+  // the ports already open. One mark stays outstanding until the host has
+  // read it, so the ring holds the first step's text, tempo and track
+  // records.
+  void PlayTextAndNotesAndCheckTheFirstRecords() {
+    Call<OneArgFn>(506, 1);
+    SongBlocks s(240);
+    s.AddTrack({E(0x99), StepEvent{0xF7, 'p', 'l' | 'a' << 8, 'y' | ' ' << 8}, StepEvent{0xF7, 'x', 0, 0},
+                E(60, 100, 120, 60), E(62, 100, 120, 60)});
+    PlayToEnd(s);
+    ASSERT_NE(host->MonitorRing(), 0);
+    const auto* ring = reinterpret_cast<const PlayMonRecord*>(host->MonitorRing());
+    const char* text = reinterpret_cast<const char*>(host->TextRing());
+    EXPECT_EQ(host->CountMessages(WM_ZK_PLAYMARK, kMarkMonitor), 1);
+    EXPECT_EQ(ring[0].track, kMonText);
+    EXPECT_EQ(ring[0].value, sizeof(TextEventRecord) + 7);
+    EXPECT_STREQ(text + sizeof(TextEventRecord), "play x");
+    EXPECT_EQ(ring[1].track, kMonTempo);
+    EXPECT_EQ(ring[2].track, 0);
+    EXPECT_TRUE(ring[2].keys[60 / 8] & (1 << (60 % 8)));
   }
 
   VirtualMidi vm;

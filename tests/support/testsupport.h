@@ -80,3 +80,8 @@ std::vector<StepEvent> TrackEventsOf(int n);
 std::string ReadFileBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+
+// Runs sharedflag_probe.exe (beside this program) with args in a process of
+// its own: it reads (get) or writes (set N) an engine's shared flag. Its exit
+// code, or 0xFFFFFFFF when it could not run.
+DWORD RunSharedFlagProbe(const std::string& args);

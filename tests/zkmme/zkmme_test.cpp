@@ -170,23 +170,7 @@ TEST_F(ZkMme, RecordingFillsTheRecordBufferWithoutAPlayNotice) {
 
 TEST_F(ZkMme, MonitorAndTextRecordsBehindMarks) {
   ASSERT_TRUE(host->OpenPorts({0}));
-  Call<OneArgFn>(506, 1);
-  SongBlocks s(240);
-  s.AddTrack({E(0x99), StepEvent{0xF7, 'p', 'l' | 'a' << 8, 'y' | ' ' << 8}, StepEvent{0xF7, 'x', 0, 0},
-              E(60, 100, 120, 60), E(62, 100, 120, 60)});
-  PlayToEnd(s);
-  ASSERT_NE(host->MonitorRing(), 0);
-  const auto* ring = reinterpret_cast<const PlayMonRecord*>(host->MonitorRing());
-  const char* text = reinterpret_cast<const char*>(host->TextRing());
-  // One mark stays outstanding until the host has read it: the first step's
-  // text, tempo and track records.
-  EXPECT_EQ(host->CountMessages(WM_ZK_PLAYMARK, kMarkMonitor), 1);
-  EXPECT_EQ(ring[0].track, kMonText);
-  EXPECT_EQ(ring[0].value, sizeof(TextEventRecord) + 7);
-  EXPECT_STREQ(text + sizeof(TextEventRecord), "play x");
-  EXPECT_EQ(ring[1].track, kMonTempo);
-  EXPECT_EQ(ring[2].track, 0);
-  EXPECT_TRUE(ring[2].keys[60 / 8] & (1 << (60 % 8)));
+  PlayTextAndNotesAndCheckTheFirstRecords();
 }
 
 TEST_F(ZkMme, SendBufferIsNotRefusedWhilePlaying) {
