@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine (after scripts/test.sh has set up
-# the build folder): the engine's builder throughput and note timing.
+# the build folder): the engine's builder throughput and note timing, and the
+# Standard MIDI File filter's import and export speed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(realpath -m "${ZK_BUILD_DIR:-build}")"
@@ -9,3 +10,9 @@ bash tests/wine/setup.sh "$build" >/dev/null
 trap 'bash tests/wine/cleanup.sh "$build" >/dev/null' EXIT
 ZK_VIRTUAL_WINMM=1 ZK_PREFIX=engine VMIDI_CLOCKRATE=1 \
   bash tests/wine/run.sh "$build" "$build/vmidi/engine_bench.exe"
+# The Standard MIDI File filter on a 5 MB file, and midicsv on the same file.
+cmake --build "$build" -j"$(nproc)" --target smf_bench >/dev/null
+bash tests/wine/run.sh "$build" "$build/tests/smf_bench.exe" "Z:${build//\//\\}\\smf_bench.mid"
+if command -v midicsv >/dev/null; then
+  TIMEFORMAT="midicsv on the same file: %R s"; time midicsv "$build/smf_bench.mid" >/dev/null
+fi

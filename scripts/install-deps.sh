@@ -8,7 +8,8 @@ exec 9>"${TMPDIR:-/tmp}/zk-install-deps.lock"
 flock 9
 
 need_pkgs=(gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb locales
-           fonts-ipafont-gothic cmake googletest imagemagick xdotool)
+           fonts-ipafont-gothic cmake googletest imagemagick xdotool
+           mma midicsv timidity freepats)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

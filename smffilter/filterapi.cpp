@@ -1,0 +1,243 @@
+// The import side of the filter's exports (and the version and file-type
+// entries the export slot shares): thin glue between the host's memory
+// handles and the pure import.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "filtersettings.h"
+#include "resource.h"
+#include "smfimport.h"
+#include "smfreader.h"
+#include "zk/song.h"
+
+namespace {
+
+constexpr char kVersion[6] = {'Z', 'K', 'F', 'W', '2', 0};
+// Windows file-dialog filters: description, NUL, pattern, NUL.
+constexpr char kImportEntry[] = "MIDIﾌｧｲﾙ (*.MID;*.STD)\0*.MID;*.STD";
+constexpr char kExportEntry[] = "MIDIﾌｧｲﾙ(*.MID)\0*.MID";
+constexpr char kDefaultExtension[] = ".mid";
+static_assert(sizeof kImportEntry == 35 && sizeof kExportEntry == 22);
+
+std::string Text(UINT id) {
+  char buffer[512];
+  int n = LoadStringA(FilterInstance(), id, buffer, sizeof buffer);
+  return std::string(buffer, n > 0 ? n : 0);
+}
+
+void SetProgressText(HWND progress, UINT id) {
+  if (progress) SetDlgItemTextA(progress, IDC_PROGRESS_TEXT, Text(id).c_str());
+}
+
+// The left done / total of the progress bar item in the caption colour.
+void FillProgress(HWND progress, int done, int total) {
+  HWND bar = progress ? GetDlgItem(progress, IDC_PROGRESS_BAR) : nullptr;
+  if (!bar || total <= 0) return;
+  RECT r;
+  GetClientRect(bar, &r);
+  r.right = r.left + MulDiv(r.right - r.left, done, total);
+  if (HDC dc = GetDC(bar)) {
+    FillRect(dc, &r, GetSysColorBrush(COLOR_ACTIVECAPTION));
+    ReleaseDC(bar, dc);
+  }
+}
+
+// What a damaged file lost, one line each, under one message.
+void ShowDamage(HWND owner, const SmfImportReport& r) {
+  if (!r.Damaged()) return;
+  std::string text = Text(IDS_DAMAGED_INTRO);
+  auto line = [&](bool on, UINT id) {
+    if (on) text += "\r\n" + Text(id);
+  };
+  line(r.truncated, IDS_DROP_TRUNCATED);
+  if (r.missingTracks) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, Text(IDS_DROP_MISSING_TRACKS).c_str(), r.missingTracks);
+    text += std::string("\r\n") + buffer;
+  }
+  line(r.tooManyChunks, IDS_DROP_EXTRA_CHUNKS);
+  line(r.zeroDivision, IDS_DROP_BAD_DIVISION);
+  line(r.timeBaseFallback, IDS_DROP_TIMEBASE);
+  line(r.zeroTempo, IDS_DROP_ZERO_TEMPO);
+  line(r.badTimeSignature, IDS_DROP_BAD_TIMESIG);
+  line(r.tiesDropped, IDS_DROP_QUEUE_FULL);
+  line(r.badPort, IDS_DROP_BAD_PORT);
+  line(r.badBytes, IDS_DROP_BAD_BYTES);
+  MessageBoxA(owner, text.c_str(), Text(IDS_IMPORT_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void ShowFullTrack(int track) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, Text(IDS_IMPORT_TRACK_FULL).c_str(), track);
+  MessageBoxA(nullptr, buffer, Text(IDS_LIBRARY_CAPTION).c_str(),
+              MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
+}
+
+HGLOBAL NewBlock(const void* data, size_t bytes, size_t blockBytes) {
+  HGLOBAL h = GlobalAlloc(kShareableZeroed, blockBytes);
+  if (!h) return nullptr;
+  void* p = GlobalLock(h);
+  if (!p) {
+    GlobalFree(h);
+    return nullptr;
+  }
+  std::memcpy(p, data, bytes);
+  GlobalUnlock(h);
+  return h;
+}
+
+// The song's time base from its header block (480 when it has none).
+uint16_t SongTimeBase(HGLOBAL header) {
+  uint16_t tb = 480;
+  if (header && GlobalSize(header) >= sizeof(SongHeader)) {
+    if (auto* h = static_cast<SongHeader*>(GlobalLock(header))) {
+      tb = h->timeBase;
+      GlobalUnlock(header);
+    }
+  }
+  return tb;
+}
+
+// Blocks for every imported track, all or none.
+bool NewTrackBlocks(const SmfImportResult& r, std::vector<HGLOBAL>* headers,
+                    std::vector<HGLOBAL>* events) {
+  for (const SmfImportTrack& t : r.tracks) {
+    HGLOBAL h = NewBlock(&t.header, sizeof t.header, sizeof t.header);
+    HGLOBAL e = h ? NewBlock(t.events.data(), t.events.size() * sizeof(StepEvent), kFullBlockBytes)
+                  : nullptr;
+    headers->push_back(h);
+    events->push_back(e);
+    if (!e) {
+      for (HGLOBAL b : *headers)
+        if (b) GlobalFree(b);
+      for (HGLOBAL b : *events)
+        if (b) GlobalFree(b);
+      return false;
+    }
+  }
+  return true;
+}
+
+void Replace(HGLOBAL& entry, HGLOBAL block) {
+  if (entry && entry != block) GlobalFree(entry);
+  entry = block;
+}
+
+// Puts the import into the song: header fields, then every track. Nothing
+// is changed unless every block could be had.
+bool StoreSong(const SmfImportResult& r, SongHandleTable* table) {
+  HGLOBAL headerBlock = table->h[kHeaderEntry];
+  bool newHeader = !headerBlock || GlobalSize(headerBlock) < sizeof(SongHeader);
+  if (newHeader) {
+    SongHeader blank;
+    std::memset(&blank, 0, sizeof blank);
+    headerBlock = NewBlock(&blank, sizeof blank, sizeof blank);
+    if (!headerBlock) return false;
+  }
+  std::vector<HGLOBAL> headers, events;
+  auto* h = static_cast<SongHeader*>(GlobalLock(headerBlock));
+  if (!h || !NewTrackBlocks(r, &headers, &events)) {
+    if (h) GlobalUnlock(headerBlock);
+    if (newHeader) GlobalFree(headerBlock);
+    return false;
+  }
+  if (r.titleSeen) std::memcpy(h->title, r.title, sizeof h->title);
+  if (r.memoSeen) std::memcpy(h->memo, r.memo, sizeof h->memo);
+  h->trackCount = static_cast<uint16_t>(r.tracks.size());
+  h->timeBase = r.timeBase;
+  h->tempo = r.tempo;
+  h->beatNum = r.beatNum;
+  h->beatDen = r.beatDen;
+  if (r.keySeen) h->key = r.key;
+  GlobalUnlock(headerBlock);
+  Replace(table->h[kHeaderEntry], headerBlock);
+  for (size_t i = 0; i < r.tracks.size(); ++i) {
+    int k = static_cast<int>(i) + 1;
+    Replace(table->h[TrackHeaderEntry(k)], headers[i]);
+    Replace(table->h[TrackEventsEntry(k)], events[i]);
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+int WINAPI GetImpVersion(char* buffer) {
+  if (buffer) std::memcpy(buffer, kVersion, sizeof kVersion);
+  return 100;
+}
+
+int WINAPI GetFileExtension(char* list, int position) {
+  uint16_t at = static_cast<uint16_t>(position);
+  std::memcpy(list + at, kImportEntry, sizeof kImportEntry);
+  return at + static_cast<int>(sizeof kImportEntry);
+}
+
+int WINAPI GetExpFileExtension(char* list, int position) {
+  uint16_t at = static_cast<uint16_t>(position);
+  std::memcpy(list + at, kExportEntry, sizeof kExportEntry);
+  return at + static_cast<int>(sizeof kExportEntry);
+}
+
+int WINAPI SetExpFileExtension(void*, char* extension, void*) {
+  if (extension) std::memcpy(extension, kDefaultExtension, sizeof kDefaultExtension);
+  return 1;
+}
+
+int WINAPI CheckImpFile(HGLOBAL image) {
+  if (!image) return 0;
+  const auto* p = static_cast<const uint8_t*>(GlobalLock(image));
+  if (!p) return 0;
+  // The block may be any length, even shorter than a header.
+  int ok = IsSmfImage(p, GlobalSize(image)) ? 1 : 0;
+  GlobalUnlock(image);
+  return ok;
+}
+
+int WINAPI ReadinFile(HWND progress, HGLOBAL tableBlock, HGLOBAL image, int, int yieldFlag) {
+  SetProgressText(progress, IDS_IMPORT_PROGRESS);
+  ImportSettings settings = ReadImportSettings();
+  auto* table = tableBlock ? static_cast<SongHandleTable*>(GlobalLock(tableBlock)) : nullptr;
+  const auto* bytes = image ? static_cast<const uint8_t*>(GlobalLock(image)) : nullptr;
+  int result = 0;
+  if (table && bytes) {
+    SmfImportOptions options;
+    options.flags = settings.flags;
+    options.format1Mix = settings.format1Mix;
+    options.keepFileTimeBase = settings.keepFileTimeBase;
+    options.maxTrack = settings.maxTrack;
+    options.portMode = g_exportOptions.portMode;
+    options.songTimeBase = SongTimeBase(table->h[kHeaderEntry]);
+    if (yieldFlag) options.yield = [] { Sleep(1); };
+    if (progress) options.progress = [progress](int done, int total) { FillProgress(progress, done, total); };
+    SmfImportResult r = ImportSmf(bytes, GlobalSize(image), options);
+    GlobalUnlock(image);
+    bytes = nullptr;
+    // The image is the filter's to free, whatever happens.
+    GlobalFree(image);
+    image = nullptr;
+    if (r.status == SmfImportStatus::kNoTracks) {
+      MessageBoxA(progress, Text(IDS_REFUSED_NO_TRACKS).c_str(), Text(IDS_IMPORT_CAPTION).c_str(),
+                  MB_OK | MB_ICONEXCLAMATION);
+    }
+    if (r.status == SmfImportStatus::kOk) {
+      if (r.report.trackLimit)
+        MessageBoxA(progress, Text(IDS_IMPORT_TOO_MANY_TRACKS).c_str(), Text(IDS_IMPORT_CAPTION).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+      for (int track : r.report.fullTracks) ShowFullTrack(track);
+      ShowDamage(progress, r.report);
+      result = StoreSong(r, table) ? 1 : 0;
+    }
+  }
+  if (bytes) GlobalUnlock(image);
+  if (image) GlobalFree(image);
+  if (table) GlobalUnlock(tableBlock);
+  return result;
+}
+
+}  // extern "C"
