@@ -97,11 +97,12 @@ bool SaveViaExportFilter(HWND frame, const char* path, int slot) {
   HWND progress = CreateProgressDialog(frame, "");
   // The filter frees the table (never the blocks it names) before it
   // returns, so it is not freed here.
-  g_exportSlots[slot].makeExpFile(AppInstance(), frame, progress, table, &output, &length,
-                                  g_song.trackCount, static_cast<int16_t>(trackMode), 0);
+  const int made = g_exportSlots[slot].makeExpFile(AppInstance(), frame, progress, table, &output, &length,
+                                                   g_song.trackCount, static_cast<int16_t>(trackMode), 0);
 
   int failure = IDS_CANNOT_WRITE;
-  const void* image = output ? GlobalLock(output) : nullptr;
+  // A filter that reports a failure leaves nothing worth writing.
+  const void* image = made && output ? GlobalLock(output) : nullptr;
   // A length beyond the block the filter handed back would read past it.
   if (image && length <= GlobalSize(output)) failure = WriteImageReplacing(path, image, length);
   if (image) GlobalUnlock(output);

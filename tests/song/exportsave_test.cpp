@@ -20,6 +20,7 @@ struct FakeExportCall {
   DWORD lengthIn = 12345;
   size_t imageSize = 70000;      // more than the first block, two pieces and a rest
   bool claimTooMuch = false;
+  bool fail = false;             // the filter reports a failure
 };
 FakeExportCall g_fake;
 
@@ -43,7 +44,7 @@ int WINAPI FakeMakeExpFile(HINSTANCE, HWND, HWND progress, HGLOBAL table, HGLOBA
   GlobalFree(*output);
   *output = bigger;
   *length = static_cast<DWORD>(g_fake.claimTooMuch ? GlobalSize(bigger) + 100 : g_fake.imageSize);
-  return 1;
+  return g_fake.fail ? 0 : 1;
 }
 
 class ExportSaveTest : public ::testing::Test {
@@ -134,6 +135,17 @@ TEST_F(ExportSaveTest, LengthBeyondTheBlockLeavesTheOldFile) {
   ASSERT_EQ(1u, boxes.boxes.size());
   EXPECT_EQ(static_cast<UINT>(IDS_CANNOT_WRITE), boxes.boxes[0].stringId);
   EXPECT_NE(std::string::npos, boxes.boxes[0].text.find(path));
+  EXPECT_EQ(1, FilesIn(dir.path()));
+}
+
+TEST_F(ExportSaveTest, AFailedExportLeavesTheOldFile) {
+  std::string path = dir.File("out.mid");
+  WriteText(path, "an older export");
+  g_fake.fail = true;
+  EXPECT_FALSE(SaveViaExportFilter(frame.hwnd(), path.c_str(), kSlot));
+  EXPECT_EQ("an older export", ReadFileBytes(path));
+  ASSERT_EQ(1u, boxes.boxes.size());
+  EXPECT_EQ(static_cast<UINT>(IDS_CANNOT_WRITE), boxes.boxes[0].stringId);
   EXPECT_EQ(1, FilesIn(dir.path()));
 }
 
