@@ -16,85 +16,6 @@ constexpr uint32_t kExportFilterBits = kFilterBend | kFilterProgram | kFilterCon
 
 constexpr uint32_t kMaxTempoMicros = 0xFFFFFF;
 
-// Comment events (0xF6 and its 0xF7 continuations) pass the walker as track
-// exclusives that carry this tag and the text two nibbles a byte; the
-// emitter writes them as text events. So the walker times them like any
-// event of the track, and no byte of the text is changed on the way.
-const uint8_t kTextTag[] = {0x7D, 0x5A, 0x4B, 0x54, 0x58};  // non-commercial id, "ZKTX"
-constexpr size_t kTextTagSize = sizeof kTextTag;
-
-StepEvent Continuation(const uint8_t* five) {
-  StepEvent e;
-  auto* b = reinterpret_cast<uint8_t*>(&e);
-  b[0] = 0xF7;
-  for (int i = 0; i < 5; ++i) b[1 + i] = five[i];
-  return e;
-}
-
-// Rewrites the comments of one track as tagged exclusives, and moves the
-// event indexes that same-measure events refer to along with them.
-void CommentsAsExclusives(std::vector<StepEvent>& events) {
-  bool any = false;
-  for (const auto& e : events) any = any || e.code == 0xF6;
-  if (!any) return;
-  std::vector<StepEvent> out;
-  std::vector<uint32_t> moved(events.size() + 1);
-  out.reserve(events.size() * 2);
-  for (size_t i = 0; i < events.size();) {
-    moved[i] = static_cast<uint32_t>(out.size());
-    if (events[i].code != 0xF6) {
-      out.push_back(events[i++]);
-      continue;
-    }
-    // The text: bytes 1-5 of the comment and of its continuations, up to a
-    // byte 0xF7.
-    std::vector<uint8_t> text;
-    bool ended = false;
-    size_t j = i;
-    do {
-      const auto* b = reinterpret_cast<const uint8_t*>(&events[j]);
-      for (int k = 1; k <= 5 && !ended; ++k) {
-        if (b[k] == 0xF7) ended = true;
-        else text.push_back(b[k]);
-      }
-      ++j;
-    } while (j < events.size() && events[j].code == 0xF7);
-    for (size_t k = i + 1; k < j; ++k) moved[k] = static_cast<uint32_t>(out.size());
-    std::vector<uint8_t> data(kTextTag, kTextTag + kTextTagSize);
-    for (uint8_t c : text) {
-      data.push_back(static_cast<uint8_t>(0x40 | (c >> 4)));
-      data.push_back(static_cast<uint8_t>(0x40 | (c & 0x0F)));
-    }
-    data.push_back(0xF7);
-    while (data.size() % 5) data.push_back(0xF7);
-    out.push_back(StepEvent{0x98, 0, 0, 0});
-    for (size_t k = 0; k < data.size(); k += 5) out.push_back(Continuation(&data[k]));
-    i = j;
-  }
-  moved[events.size()] = static_cast<uint32_t>(out.size());
-  for (auto& e : out) {
-    if (e.code != 0xFC || e.gate < 48 || static_cast<size_t>(e.gate - 48) > events.size()) continue;
-    uint32_t index = moved[e.gate - 48] + 48;
-    if (index <= 0xFFFF) e.gate = static_cast<uint16_t>(index);
-  }
-  events.swap(out);
-}
-
-// The text a tagged exclusive carries; false for any other exclusive.
-bool TextOfExclusive(const uint8_t* bytes, size_t length, std::vector<uint8_t>* text) {
-  // F0, the tag, nibble pairs, F7.
-  if (length < kTextTagSize + 2 || std::memcmp(bytes + 1, kTextTag, kTextTagSize) != 0) return false;
-  size_t n = length - kTextTagSize - 2;
-  if (n % 2) return false;
-  const uint8_t* p = bytes + 1 + kTextTagSize;
-  text->clear();
-  for (size_t i = 0; i < n; i += 2) {
-    if ((p[i] & 0xF0) != 0x40 || (p[i + 1] & 0xF0) != 0x40) return false;
-    text->push_back(static_cast<uint8_t>((p[i] & 0x0F) << 4 | (p[i + 1] & 0x0F)));
-  }
-  return true;
-}
-
 uint32_t MicrosPerQuarter(int tempo) {
   if (tempo <= 0) tempo = 120;
   return std::min<uint32_t>(60000000u / static_cast<uint32_t>(tempo), kMaxTempoMicros);
@@ -133,14 +54,16 @@ class SmfChunkEmitter : public PlayEmitter {
   void SysEx(int channelWord, const uint8_t* bytes, size_t length) override {
     int port;
     if (!content_.channelEvents || length < 2 || !PortWritten(channelWord, &port)) return;
-    if (TextOfExclusive(bytes, length, &text_)) {
-      PortCheck(port);
-      w_.Meta(TakeDelta(), 0x01, text_.data(), text_.size());
-      return;
-    }
-    if (o_.convFlags & kFilterExclusive) return;
     PortCheck(port);
     w_.SysEx(TakeDelta(), bytes, length);
+  }
+
+  // Comments become text events.
+  void Text(int channelWord, const uint8_t* text, size_t length) override {
+    int port;
+    if (!content_.channelEvents || !PortWritten(channelWord, &port)) return;
+    PortCheck(port);
+    w_.Meta(TakeDelta(), 0x01, text, length);
   }
 
   void Tempo(int, int, int tempo) override {
@@ -199,7 +122,6 @@ class SmfChunkEmitter : public PlayEmitter {
   uint32_t* lastTempo_;
   uint64_t pending_ = 0;  // song ticks x export time base
   int port_ = -1;
-  std::vector<uint8_t> text_;
 };
 
 void WriteConductorMetas(SmfWriter& w, const SongHeader& h, uint32_t* lastTempo) {
@@ -272,13 +194,11 @@ SmfExportStatus ExportSmf(PlaySong song, const SmfExportOptions& options,
   // its tracks at the shift itself, so that an unshifted song begins at 0.
   for (auto& th : song.tracks) th.stepShift = static_cast<int8_t>(std::max(-128, th.stepShift - 1));
   try {
-    for (auto& events : song.events) CommentsAsExclusives(events);
     SmfWriter w(image);
     int chunks = o.format == 0 ? 1 : tracks + 1;
     w.Header(o.format, chunks, o.timeBase);
     BuilderOptions bo;
-    // Exclusives are dropped by the emitter, which tells comments apart.
-    bo.filter = o.convFlags & kExportFilterBits & ~kFilterExclusive;
+    bo.filter = o.convFlags & kExportFilterBits;
     PlayBuilder base;
     base.Prepare(song, bo, nullptr);
     const int songTimeBase = base.TimeBase();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include <zk/playdata.h>
 
@@ -407,6 +408,9 @@ void PlayBuilder::Walk(int index) {
         }
         SetUpMeasure(t);
         break;
+      case 0xF6:
+        CommentText(index);
+        break;
       case 0xFE:
       case 0xFF:
         t.playFlags = 0;
@@ -501,6 +505,24 @@ void PlayBuilder::TrackExclusive(int index) {
   if (!send || x.overflow) return;
   x.Close();
   Exclusive(t, x.bytes, x.n);
+}
+
+void PlayBuilder::CommentText(int index) {
+  TrackPlayState& t = tracks_[index];
+  // Bytes 1-5 of the comment and of its continuations, up to a byte 0xF7.
+  std::vector<uint8_t> text;
+  bool ended = false;
+  int j = t.current;
+  do {
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(&t.events[j]);
+    for (int i = 1; i <= 5 && !ended; ++i) {
+      if (b[i] == 0xF7) ended = true;
+      else text.push_back(b[i]);
+    }
+    ++j;
+  } while (j < t.eventCount && t.events[j].code == 0xF7);
+  t.next = j;
+  if (out_ && !scan_ && !chasing_ && t.Output() && t.ChannelOn()) out_->Text(t.channelWord, text.data(), text.size());
 }
 
 void PlayBuilder::ExternalCommand(int index, const StepEvent& e) {

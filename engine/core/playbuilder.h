@@ -139,6 +139,7 @@ class PlayBuilder {
   void SendChannel(TrackPlayState& t, uint8_t status, int d1, int d2);
   void ExternalCommand(int index, const StepEvent& e);
   void TrackExclusive(int index);
+  void CommentText(int index);
   void Exclusive(TrackPlayState& t, const uint8_t* bytes, size_t n);
   int TransposeKey(const TrackPlayState& t, int key, bool foldOctaves) const;
   bool TakeTempoEntry();

@@ -21,4 +21,7 @@ class PlayEmitter {
   // Song position pointer in sixteenths, for every port.
   virtual void SongPosition(int sixteenths) = 0;
   virtual void End() = 0;
+  // The text of a comment group (0xF6 and its continuations) of a track.
+  // Nothing plays it; only a writer of files keeps it.
+  virtual void Text(int channelWord, const uint8_t* text, size_t length) {}
 };
