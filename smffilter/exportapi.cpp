@@ -8,6 +8,7 @@
 
 #include <zk/song.h>
 
+#include "filterprogress.h"
 #include "filtersettings.h"
 #include "optionsdlg.h"
 #include "playsong.h"
@@ -15,32 +16,6 @@
 #include "smfexport.h"
 
 namespace {
-
-HINSTANCE ThisModule() {
-  HMODULE m = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(&ThisModule)), &m);
-  return m;
-}
-
-void SetProgressText(HWND progress) {
-  char text[128] = {};
-  LoadStringA(ThisModule(), IDS_EXPORT_PROGRESS, text, sizeof text);
-  SetDlgItemTextA(progress, IDC_PROGRESS_TEXT, text);
-}
-
-// The left done / total of the bar item in the active-caption colour.
-void FillProgressBar(HWND progress, int done, int total) {
-  HWND bar = GetDlgItem(progress, IDC_PROGRESS_BAR);
-  if (!bar || total <= 0) return;
-  RECT r;
-  GetClientRect(bar, &r);
-  r.right = r.left + MulDiv(r.right - r.left, done, total);
-  if (HDC dc = GetDC(bar)) {
-    FillRect(dc, &r, GetSysColorBrush(COLOR_ACTIVECAPTION));
-    ReleaseDC(bar, dc);
-  }
-}
 
 // Puts the image into the host's block, growing it when it is too small.
 bool StoreImage(const std::vector<uint8_t>& image, HGLOBAL* output) {
@@ -101,7 +76,7 @@ int WINAPI MakeExpFile(HINSTANCE, HWND, HWND progress, HGLOBAL table, HGLOBAL* o
   o.convFlags = ReadExportConvFlags();
   // The bar-management track only has to name a track of this song.
   if (g_exportOptions.barTrack >= trackCount) g_exportOptions.barTrack = 0;
-  if (progress) SetProgressText(progress);
+  ShowProgressText(progress, IDS_EXPORT_PROGRESS);
 
   PlaySong song;
   bool haveSong = CopyPlaySong(table, trackCount, song);
@@ -110,16 +85,16 @@ int WINAPI MakeExpFile(HINSTANCE, HWND, HWND progress, HGLOBAL table, HGLOBAL* o
 
   std::vector<uint8_t> image;
   SmfExportProgress bar;
-  if (progress) bar = [progress](int done, int total) { FillProgressBar(progress, done, total); };
+  if (progress) bar = [progress](int done, int total) { ShowProgressBar(progress, done, total); };
   if (ExportSmf(std::move(song), o, image, bar) != SmfExportStatus::kOk) return 0;
   if (!StoreImage(image, output)) return 0;
   *length = static_cast<DWORD>(image.size());
-  if (progress) FillProgressBar(progress, 1, 1);
+  if (progress) ShowProgressBar(progress, 1, 1);
   return 1;
 }
 
 int WINAPI ExpFilterOption(HWND songWindow, HWND parent) {
-  return RunExportOptionsDialog(ThisModule(), parent, SongOfWindow(songWindow));
+  return RunExportOptionsDialog(FilterInstance(), parent, SongOfWindow(songWindow));
 }
 
 }  // extern "C"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "filterprogress.h"
 #include "filtersettings.h"
 #include "resource.h"
 #include "smfimport.h"
@@ -23,40 +24,17 @@ constexpr char kExportEntry[] = "MIDIﾌｧｲﾙ(*.MID)\0*.MID";
 constexpr char kDefaultExtension[] = ".mid";
 static_assert(sizeof kImportEntry == 35 && sizeof kExportEntry == 22);
 
-std::string Text(UINT id) {
-  char buffer[512];
-  int n = LoadStringA(FilterInstance(), id, buffer, sizeof buffer);
-  return std::string(buffer, n > 0 ? n : 0);
-}
-
-void SetProgressText(HWND progress, UINT id) {
-  if (progress) SetDlgItemTextA(progress, IDC_PROGRESS_TEXT, Text(id).c_str());
-}
-
-// The left done / total of the progress bar item in the caption colour.
-void FillProgress(HWND progress, int done, int total) {
-  HWND bar = progress ? GetDlgItem(progress, IDC_PROGRESS_BAR) : nullptr;
-  if (!bar || total <= 0) return;
-  RECT r;
-  GetClientRect(bar, &r);
-  r.right = r.left + MulDiv(r.right - r.left, done, total);
-  if (HDC dc = GetDC(bar)) {
-    FillRect(dc, &r, GetSysColorBrush(COLOR_ACTIVECAPTION));
-    ReleaseDC(bar, dc);
-  }
-}
-
 // What a damaged file lost, one line each, under one message.
 void ShowDamage(HWND owner, const SmfImportReport& r) {
   if (!r.Damaged()) return;
-  std::string text = Text(IDS_DAMAGED_INTRO);
+  std::string text = FilterText(IDS_DAMAGED_INTRO);
   auto line = [&](bool on, UINT id) {
-    if (on) text += "\r\n" + Text(id);
+    if (on) text += "\r\n" + FilterText(id);
   };
   line(r.truncated, IDS_DROP_TRUNCATED);
   if (r.missingTracks) {
     char buffer[256];
-    std::snprintf(buffer, sizeof buffer, Text(IDS_DROP_MISSING_TRACKS).c_str(), r.missingTracks);
+    std::snprintf(buffer, sizeof buffer, FilterText(IDS_DROP_MISSING_TRACKS).c_str(), r.missingTracks);
     text += std::string("\r\n") + buffer;
   }
   line(r.tooManyChunks, IDS_DROP_EXTRA_CHUNKS);
@@ -67,13 +45,13 @@ void ShowDamage(HWND owner, const SmfImportReport& r) {
   line(r.tiesDropped, IDS_DROP_QUEUE_FULL);
   line(r.badPort, IDS_DROP_BAD_PORT);
   line(r.badBytes, IDS_DROP_BAD_BYTES);
-  MessageBoxA(owner, text.c_str(), Text(IDS_IMPORT_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxA(owner, text.c_str(), FilterText(IDS_IMPORT_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ShowFullTrack(int track) {
   char buffer[256];
-  std::snprintf(buffer, sizeof buffer, Text(IDS_IMPORT_TRACK_FULL).c_str(), track);
-  MessageBoxA(nullptr, buffer, Text(IDS_LIBRARY_CAPTION).c_str(),
+  std::snprintf(buffer, sizeof buffer, FilterText(IDS_IMPORT_TRACK_FULL).c_str(), track);
+  MessageBoxA(nullptr, buffer, FilterText(IDS_LIBRARY_CAPTION).c_str(),
               MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
 }
 
@@ -200,7 +178,7 @@ int WINAPI CheckImpFile(HGLOBAL image) {
 }
 
 int WINAPI ReadinFile(HWND progress, HGLOBAL tableBlock, HGLOBAL image, int, int yieldFlag) {
-  SetProgressText(progress, IDS_IMPORT_PROGRESS);
+  ShowProgressText(progress, IDS_IMPORT_PROGRESS);
   ImportSettings settings = ReadImportSettings();
   auto* table = tableBlock ? static_cast<SongHandleTable*>(GlobalLock(tableBlock)) : nullptr;
   const auto* bytes = image ? static_cast<const uint8_t*>(GlobalLock(image)) : nullptr;
@@ -214,7 +192,7 @@ int WINAPI ReadinFile(HWND progress, HGLOBAL tableBlock, HGLOBAL image, int, int
     options.portMode = g_exportOptions.portMode;
     options.songTimeBase = SongTimeBase(table->h[kHeaderEntry]);
     if (yieldFlag) options.yield = [] { Sleep(1); };
-    if (progress) options.progress = [progress](int done, int total) { FillProgress(progress, done, total); };
+    if (progress) options.progress = [progress](int done, int total) { ShowProgressBar(progress, done, total); };
     SmfImportResult r = ImportSmf(bytes, GlobalSize(image), options);
     GlobalUnlock(image);
     bytes = nullptr;
@@ -222,12 +200,12 @@ int WINAPI ReadinFile(HWND progress, HGLOBAL tableBlock, HGLOBAL image, int, int
     GlobalFree(image);
     image = nullptr;
     if (r.status == SmfImportStatus::kNoTracks) {
-      MessageBoxA(progress, Text(IDS_REFUSED_NO_TRACKS).c_str(), Text(IDS_IMPORT_CAPTION).c_str(),
+      MessageBoxA(progress, FilterText(IDS_REFUSED_NO_TRACKS).c_str(), FilterText(IDS_IMPORT_CAPTION).c_str(),
                   MB_OK | MB_ICONEXCLAMATION);
     }
     if (r.status == SmfImportStatus::kOk) {
       if (r.report.trackLimit)
-        MessageBoxA(progress, Text(IDS_IMPORT_TOO_MANY_TRACKS).c_str(), Text(IDS_IMPORT_CAPTION).c_str(),
+        MessageBoxA(progress, FilterText(IDS_IMPORT_TOO_MANY_TRACKS).c_str(), FilterText(IDS_IMPORT_CAPTION).c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
       for (int track : r.report.fullTracks) ShowFullTrack(track);
       ShowDamage(progress, r.report);
