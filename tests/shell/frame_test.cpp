@@ -24,6 +24,7 @@
 #include "testsupport.h"
 #include "vwinmm.h"
 #include "zk/messages.h"
+#include "textrecord.h"
 
 namespace {
 
@@ -56,17 +57,6 @@ int WINAPI FakeStatus() { return ++g_rec.statusCalls, 0; }
 int WINAPI FakeImm(int status, int channel, int d1, int d2) {
   g_rec.shorts.push_back({status, channel, d1, d2});
   return 0;
-}
-
-std::vector<uint8_t> TextRecord(uint16_t kind, uint16_t track, uint16_t index, uint16_t measure, uint16_t step,
-                                const char* text) {
-  std::vector<uint8_t> r;
-  for (uint16_t v : {kind, track, index, measure, step}) {
-    r.push_back(static_cast<uint8_t>(v & 0xFF));
-    r.push_back(static_cast<uint8_t>(v >> 8));
-  }
-  r.insert(r.end(), text, text + std::strlen(text) + 1);
-  return r;
 }
 
 class FrameTest : public ::testing::Test {

@@ -12,6 +12,7 @@
 #include "settingsblock.h"
 #include "startup.h"
 #include "textring.h"
+#include "textrecord.h"
 
 namespace {
 
@@ -68,20 +69,9 @@ TEST(FrameLayoutTest, ATinyFrameGivesNoNegativeSizes) {
   EXPECT_GE(out.client.right, 0);
 }
 
-std::vector<uint8_t> Record(uint16_t kind, uint16_t track, uint16_t index, uint16_t measure, uint16_t step,
-                            const char* text) {
-  std::vector<uint8_t> r;
-  for (uint16_t v : {kind, track, index, measure, step}) {
-    r.push_back(static_cast<uint8_t>(v & 0xFF));
-    r.push_back(static_cast<uint8_t>(v >> 8));
-  }
-  r.insert(r.end(), text, text + std::strlen(text) + 1);
-  return r;
-}
-
 TEST(TextRingTest, ReadsARecordAndMovesPastItsZero) {
   std::vector<uint8_t> ring(64, 0xEE);
-  std::vector<uint8_t> rec = Record(1, 3, 0x1234, 7, 2, "notepad.exe");
+  std::vector<uint8_t> rec = TextRecord(1, 3, 0x1234, 7, 2, "notepad.exe");
   std::copy(rec.begin(), rec.end(), ring.begin() + 5);
   TextEventEntry e;
   EXPECT_EQ(ReadTextEvent(ring.data(), 64, 5, e), 5 + static_cast<int>(rec.size()));
@@ -96,7 +86,7 @@ TEST(TextRingTest, ReadsARecordAndMovesPastItsZero) {
 TEST(TextRingTest, ARecordWrappingPastTheEndReadsAsOne) {
   // Header split across the end, text continuing from the ring's start.
   const int size = 32;
-  std::vector<uint8_t> rec = Record(0, 1, 2, 3, 4, "play cdaudio");
+  std::vector<uint8_t> rec = TextRecord(0, 1, 2, 3, 4, "play cdaudio");
   std::vector<uint8_t> ring(size, 0);
   const int start = 25;
   for (size_t i = 0; i < rec.size(); ++i) ring[(start + i) % size] = rec[i];
