@@ -32,6 +32,9 @@ short OpenDevice(HWND window) {
   short h = SMPUOpen(&g_rds.open);
   g_rds.handle = h < 0 ? -1 : h;
   if (h < 0) return h;
+  if (!g_rds.selfReference)
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&OpenDevice),
+                       &g_rds.selfReference);
   if (SMPUChkActiveSeqPlay(h) > 0) {
     // A sequencer left running by someone else is brought to rest.
     SetSync(3, 0);
@@ -61,6 +64,11 @@ void CloseDevice() {
   }
   g_rds.open.sendCallback = nullptr;
   g_rds.open.sendEnable = 0;
+  // The host calls this holding its own reference, so the library stays.
+  if (HMODULE self = g_rds.selfReference) {
+    g_rds.selfReference = nullptr;
+    FreeLibrary(self);
+  }
 }
 
 extern "C" int WINAPI OpenCallBack(int, HWND window) {

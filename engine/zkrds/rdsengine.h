@@ -38,6 +38,9 @@ struct RdsState {
   uint8_t optionSw = 0, monitorFilter = 0, monitorAllCc = 0;
   bool realTime = false;
   int stability = 48000;
+  // The library's own reference while the device is open: the driver's
+  // thread calls into it until the device closes, whoever unloads it.
+  HMODULE selfReference = nullptr;
   HGLOBAL monitorBlock = nullptr;
   WORD* monitorWords = nullptr;
 

@@ -39,7 +39,7 @@ class ZkRds : public EngineTest {
   void TearDown() override {
     // The driver library goes with the engine.
     if (log.failPuts) log.failPuts(0);
-    if (HasFailure() && log.count)
+    if (HasFailure() && log.count && GetModuleHandleA("rdsmpu32.dll"))
       for (const auto& l : log.Lines()) std::printf("  driver: %s\n", l.c_str());
     EngineTest::TearDown();
   }
@@ -113,6 +113,23 @@ TEST_F(ZkRds, OpenRecordNamesTheWindowTheNoticeAndBothCallbacks) {
   EXPECT_EQ(log.Calls("SMPUOpen").size(), 1u);
   Call<void*(WINAPI*)(HWND, void*)>(15, host->Window(), nullptr);
   DestroyWindow(other);
+}
+
+TEST_F(ZkRds, TheOpenDeviceKeepsTheLibraryLoaded) {
+  HMODULE engine = GetModuleHandleA("zkrds.dll");
+  ASSERT_NE(engine, nullptr);
+  Connect();
+  // The host lets go while the driver's thread may still call in.
+  FreeLibrary(engine);
+  EXPECT_EQ(GetModuleHandleA("zkrds.dll"), engine);
+  ASSERT_EQ(LoadLibraryA("zkrds.dll"), engine);  // the host's reference again
+  host->ClosePorts();
+  // Closed, the device holds nothing: the host's reference is the last.
+  if (log.failPuts) log.failPuts(0);
+  log = DriverLog{};
+  host.reset();
+  EXPECT_EQ(GetModuleHandleA("zkrds.dll"), nullptr);
+  host = std::make_unique<EngineHost>(Settings(), Engine());
 }
 
 TEST_F(ZkRds, SongPlaysTheSameMessagesAtTheirTimes) {
