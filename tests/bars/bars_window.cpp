@@ -86,3 +86,15 @@ COLORREF ClientPixel(HWND window, int x, int y) {
   ReleaseDC(window, dc);
   return c;
 }
+
+HBITMAP SelectNewDib(HDC dc, int w, int h, HGDIOBJ* old) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
+  *old = SelectObject(dc, bmp);
+  return bmp;
+}

@@ -24,6 +24,10 @@ class BarsParent {
 // Runs every queued message of this thread.
 void PumpMessages();
 
+// A 32-bit top-down bitmap of w x h selected into a new memory device;
+// the old bitmap of the device goes to *old.
+HBITMAP SelectNewDib(HDC dc, int w, int h, HGDIOBJ* old);
+
 // Colour at a client point of a shown window.
 COLORREF ClientPixel(HWND window, int x, int y);
 

@@ -28,15 +28,8 @@ std::string StringOf(UINT id) {
 class Canvas {
  public:
   Canvas(int w, int h) : w_(w), h_(h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     dc_ = CreateCompatibleDC(nullptr);
-    bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
-    old_ = SelectObject(dc_, bmp_);
+    bmp_ = SelectNewDib(dc_, w, h, &old_);
     RECT r{0, 0, w, h};
     HBRUSH b = CreateSolidBrush(kParentBackground);
     FillRect(dc_, &r, b);

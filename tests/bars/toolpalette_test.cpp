@@ -226,15 +226,8 @@ TEST_F(ToolPaletteTest, HoverThenPressPostsOnce) {
 class ButtonImage {
  public:
   ButtonImage(HWND palette, int entry, bool pressed) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = kToolButtonSize;
-    bi.bmiHeader.biHeight = -kToolButtonSize;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     dc_ = CreateCompatibleDC(nullptr);
-    bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
-    old_ = SelectObject(dc_, bmp_);
+    bmp_ = SelectNewDib(dc_, kToolButtonSize, kToolButtonSize, &old_);
     DRAWITEMSTRUCT di{};
     di.CtlType = ODT_BUTTON;
     di.CtlID = static_cast<UINT>(ToolButtonCommand(entry));

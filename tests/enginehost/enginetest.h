@@ -89,6 +89,16 @@ class EngineTest : public ::testing::Test {
     return out;
   }
 
+  // GetAppletType reports this title, the version "2.00" and this type.
+  void ExpectApplet(const char* title, short type) {
+    char t[64] = {}, version[64] = {};
+    short got = 0;
+    Call<int(WINAPI*)(char*, char*, short*)>(2048, t, version, &got);
+    EXPECT_STREQ(t, title);
+    EXPECT_STREQ(version, "2.00");
+    EXPECT_EQ(got, type);
+  }
+
   // Plays a text event ("play x") and two notes with the track monitor on,
   // the ports already open. One mark stays outstanding until the host has
   // read it, so the ring holds the first step's text, tempo and track

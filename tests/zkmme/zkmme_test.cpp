@@ -43,12 +43,7 @@ TEST_F(ZkMme, Identity) {
   char buf[16] = {};
   EXPECT_EQ((Call<int(WINAPI*)(char*, int)>(2, buf, 1)), 258);
   EXPECT_EQ(0, std::memcmp(buf, "zkmme.dll\0\0\0", 12));
-  char title[64] = {}, version[64] = {};
-  short type = 0;
-  Call<int(WINAPI*)(char*, char*, short*)>(2048, title, version, &type);
-  EXPECT_STREQ(title, "マルチメディアタイマを使う");
-  EXPECT_STREQ(version, "2.00");
-  EXPECT_EQ(type, 1);
+  ExpectApplet("マルチメディアタイマを使う", 1);
 }
 
 TEST_F(ZkMme, PortFlagIsThisProcesssOwn) {

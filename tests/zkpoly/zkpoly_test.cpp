@@ -36,12 +36,7 @@ TEST_F(ZkPoly, IdentityAndEveryOrdinal) {
   std::memset(buf, 'x', sizeof buf);
   Call<int(WINAPI*)(char*, int)>(2, buf, 1);
   EXPECT_EQ(0, std::memcmp(buf, "zkpoly.dll\0\0", 12));
-  char title[64] = {}, version[64] = {};
-  short type = 0;
-  Call<int(WINAPI*)(char*, char*, short*)>(2048, title, version, &type);
-  EXPECT_STREQ(title, "polyMessageMIDIを使う");
-  EXPECT_STREQ(version, "2.00");
-  EXPECT_EQ(type, 2);
+  ExpectApplet("polyMessageMIDIを使う", 2);
 }
 
 TEST_F(ZkPoly, PortNumbersAndSharing) {

@@ -90,12 +90,7 @@ TEST(RdsDriverCheck, DriverFilesNeedAVersionAndACompany) {
 TEST_F(ZkRds, Identity) {
   EXPECT_EQ(host->Entry(510), nullptr);
   for (int ord : {9, 11, 13, 23, 24, 30, 31, 32, 33, 34, 35, 47, 250}) EXPECT_NE(host->Entry(ord), nullptr) << ord;
-  char title[64] = {}, version[64] = {};
-  short type = 0;
-  Call<int(WINAPI*)(char*, char*, short*)>(2048, title, version, &type);
-  EXPECT_STREQ(title, "S-MPUネイティブ機能を使う");
-  EXPECT_STREQ(version, "2.00");
-  EXPECT_EQ(type, 4);
+  ExpectApplet("S-MPUネイティブ機能を使う", 4);
 }
 
 TEST_F(ZkRds, OpenRecordNamesTheWindowTheNoticeAndBothCallbacks) {
