@@ -28,8 +28,7 @@ bool IsSongTrackEditor(HWND frame, HWND window) {
     if (auto* tw = static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows))) {
       const int n = std::min(g_song.trackCount, kMaxTracks);
       for (int i = 0; i < n && !found; ++i) {
-        found = tw->editor[i] != 0 && tw->editor[i] == static_cast<uint32_t>(
-                                                           reinterpret_cast<uintptr_t>(window));
+        found = tw->editor[i] && tw->editor[i] == window;
       }
       GlobalUnlock(doc->trackWindows);
     }

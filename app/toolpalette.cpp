@@ -96,7 +96,7 @@ bool ActiveChildIsTrackEditor() {
   if (doc->trackWindows) {
     if (auto* tw = static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows))) {
       for (int i = 0; i < g_song.trackCount && i < kMaxTracks && !found; ++i)
-        found = tw->editor[i] == static_cast<uint32_t>(reinterpret_cast<uintptr_t>(child));
+        found = tw->editor[i] == child;
       GlobalUnlock(doc->trackWindows);
     }
   }

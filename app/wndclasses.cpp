@@ -74,11 +74,15 @@ const ClassRow kClasses[] = {
     {"TrkExclsive", MPUserExcltWndProc, kRedraw, IDI_EXCLUSIVE, kBgFace, true},
 };
 
+// One window word holding a handle: 4 bytes in the 32-bit build.
+constexpr int kWindowWordBytes = sizeof(LONG_PTR);
+static_assert(sizeof(void*) != 4 || kWindowWordBytes == 4);
+
 bool RegisterRow(HINSTANCE instance, const ClassRow& row) {
   WNDCLASSA wc = {};
   wc.style = row.style;
   wc.lpfnWndProc = row.proc;
-  wc.cbWndExtra = row.windowWord ? 4 : 0;
+  wc.cbWndExtra = row.windowWord ? kWindowWordBytes : 0;
   wc.hInstance = instance;
   wc.hIcon = row.icon ? LoadIconA(instance, MAKEINTRESOURCEA(row.icon)) : nullptr;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);

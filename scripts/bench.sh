@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine (after scripts/test.sh has set up
-# the build folder): the engine's builder throughput and note timing, and the
-# Standard MIDI File filter's import and export speed.
+# the build folders): the engine's builder throughput and note timing, and the
+# Standard MIDI File filter's import and export speed. Runs the i686 build
+# where this machine runs 32-bit code, the x64 build otherwise.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-build="$(realpath -m "${ZK_BUILD_DIR:-build}")"
+ZK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ZK_ROOT"
+# shellcheck source=platform.sh
+. scripts/platform.sh
+target="$(zk_runnable_targets)"; target="${target%% *}"
+[ -n "$target" ] || { echo "bench: none of the builds in ZK_TARGETS runs on this machine"; exit 1; }
+build="$(realpath -m "${ZK_BUILD_DIR:-build}")/$target"
+echo "bench: the $target build"
 cmake --build "$build" -j"$(nproc)" --target engine_bench
 bash tests/wine/setup.sh "$build" >/dev/null
 trap 'bash tests/wine/cleanup.sh "$build" >/dev/null' EXIT
@@ -16,3 +23,4 @@ bash tests/wine/run.sh "$build" "$build/tests/smf_bench.exe" "Z:${build//\//\\}\
 if command -v midicsv >/dev/null; then
   TIMEFORMAT="midicsv on the same file: %R s"; time midicsv "$build/smf_bench.mid" >/dev/null
 fi
+echo "bench: ran on the $target build"

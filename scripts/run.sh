@@ -4,16 +4,27 @@
 # (ZKFW95.INI in the prefix's Windows folder) live in the build folder; the
 # settings are written once and then kept as the program leaves them.
 # Arguments are passed to the program (one song file to open).
+# The i686 build where this machine runs 32-bit code, the x64 build otherwise.
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ZK_BUILD_DIR:-$root/build}"
+ZK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=platform.sh
+. "$ZK_ROOT/scripts/platform.sh"
 
-bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" >/dev/null
+bash "$ZK_ROOT/scripts/install-deps.sh"
+target="$(zk_runnable_targets)"; target="${target%% *}"
+[ -n "$target" ] || { echo "run: none of the builds in ZK_TARGETS runs on this machine"; exit 1; }
+build="${ZK_BUILD_DIR:-$ZK_ROOT/build}/$target"
+if [ "$target" = i686 ]; then
+  echo "run: starting the i686 (32-bit) build under 32-bit Wine"
+else
+  why="this machine cannot run 32-bit code"; zk_can_run_i386 && why="ZK_TARGETS chose it"
+  echo "run: starting the x64 build under 64-bit Wine ($why)"
+fi
+cmake -S "$ZK_ROOT" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(zk_toolchain_file "$target")" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target zkfw32
 
+zk_wine_env "$target"
 export WINEPREFIX="$build/run/prefix"
-export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 export LANG=ja_JP.UTF-8

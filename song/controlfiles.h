@@ -16,7 +16,8 @@ constexpr DWORD kMT32ImageSize = 22602;
 constexpr DWORD kGSImageSize = 2670;
 constexpr DWORD kControlHeadSize = 64;
 
-// A controller plug-in's information record (ordinal 101), 172 bytes.
+// A controller plug-in's information record (ordinal 101), 172 bytes in the
+// 32-bit build; the block handle is pointer-sized.
 #pragma pack(push, 1)
 struct ControllerInfo {
   uint16_t size;            // 172, set by the host
@@ -28,7 +29,8 @@ struct ControllerInfo {
   uint8_t rest[152];
 };
 #pragma pack(pop)
-static_assert(sizeof(ControllerInfo) == 172);
+static_assert(sizeof(ControllerInfo) == 168 + sizeof(HGLOBAL));
+static_assert(sizeof(void*) != 4 || sizeof(ControllerInfo) == 172);
 
 // True when head (at least size bytes) starts with the kind's signature.
 bool HasControlSignature(ControlFileKind kind, const void* head, size_t size);

@@ -271,7 +271,7 @@ void UpdateSongSize(HWND frame) {
   auto* tw = static_cast<TrackWindowTable*>(GlobalLock(windows));
   for (int i = 0; i < g_song.trackCount && i < kMaxTracks; ++i) {
     int32_t out = 0;
-    tw->stepTotal[i] = TrackStepTotal(reinterpret_cast<HWND>(tw->editor[i]), i + 1, &out);
+    tw->stepTotal[i] = TrackStepTotal(tw->editor[i], i + 1, &out);
     tw->stepOut[i] = out;
     tw->state[i] &= 1;
   }

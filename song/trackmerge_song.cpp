@@ -84,7 +84,7 @@ int StoreMergedTrack(int n, const std::vector<StepEvent>& events) {
   if (doc->trackWindows) {
     auto* windows = static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows));
     windows->state[n - 1] = 3;
-    editor = reinterpret_cast<HWND>(static_cast<uintptr_t>(windows->editor[n - 1]));
+    editor = windows->editor[n - 1];
     GlobalUnlock(doc->trackWindows);
   }
   UnlockSongDocument(g_app.frame);

@@ -39,13 +39,13 @@ constexpr int16_t kStepListColumn = 11;
 
 // Local record of an editor window; entry 0 is unused.
 struct TrackBlock {
-  uint32_t unused;
+  uintptr_t unused;
   HGLOBAL undo;          // undo copy, 0 none
   HGLOBAL events;        // the song's own event block of the track (not a copy)
   HGLOBAL measureTable;  // MeasureEntry[kTrackSlots]
   HGLOBAL work;          // editor work block
 };
-static_assert(sizeof(TrackBlock) == 20);
+static_assert(sizeof(TrackBlock) == 5 * sizeof(void*));  // 20 in the 32-bit build
 
 #pragma pack(push, 1)
 struct LineEntry {

@@ -18,7 +18,7 @@ void ClearTableEntry(HWND window, int track) {
   SongDocument* doc = LockSongDocument(g_app.frame);
   if (!doc) return;
   if (auto* t = doc->trackWindows ? static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows)) : nullptr) {
-    if (t->editor[track - 1] == static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window))) t->editor[track - 1] = 0;
+    if (t->editor[track - 1] == window) t->editor[track - 1] = nullptr;
     GlobalUnlock(doc->trackWindows);
   }
   UnlockSongDocument(g_app.frame);
@@ -121,7 +121,7 @@ HWND StepEditorOfTrack(int track) {
   SongDocument* doc = LockSongDocument(g_app.frame);
   if (!doc) return nullptr;
   if (auto* t = doc->trackWindows ? static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows)) : nullptr) {
-    result = reinterpret_cast<HWND>(static_cast<uintptr_t>(t->editor[track - 1]));
+    result = t->editor[track - 1];
     GlobalUnlock(doc->trackWindows);
   }
   UnlockSongDocument(g_app.frame);

@@ -18,7 +18,7 @@ std::vector<HWND> EditorWindows(HWND frame, int count) {
   SongDocument* doc = LockSongDocument(frame);
   if (!doc) return windows;
   if (auto* t = doc->trackWindows ? static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows)) : nullptr) {
-    for (size_t i = 0; i < windows.size(); ++i) windows[i] = reinterpret_cast<HWND>(t->editor[i]);
+    for (size_t i = 0; i < windows.size(); ++i) windows[i] = t->editor[i];
     GlobalUnlock(doc->trackWindows);
   }
   UnlockSongDocument(frame);
@@ -30,7 +30,7 @@ void SetEditorEntry(HWND frame, int n, HWND window, bool setState) {
   SongDocument* doc = LockSongDocument(frame);
   if (!doc) return;
   if (auto* t = doc->trackWindows ? static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows)) : nullptr) {
-    t->editor[n - 1] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
+    t->editor[n - 1] = window;
     if (setState) t->state[n - 1] = 2;
     GlobalUnlock(doc->trackWindows);
   }

@@ -94,7 +94,9 @@ constexpr size_t kFullBlockBytes = kTrackSlots * sizeof(StepEvent);  // 98,238
 struct SongHandleTable {
   HGLOBAL h[kHandleTableEntries];
 };
-static_assert(sizeof(SongHandleTable) == 804);
+// 804 bytes in the 32-bit build.
+static_assert(sizeof(SongHandleTable) == kHandleTableEntries * sizeof(HGLOBAL));
+static_assert(sizeof(void*) != 4 || sizeof(SongHandleTable) == 804);
 constexpr int kHeaderEntry = 0;
 inline constexpr int TrackHeaderEntry(int track) { return track; }
 inline constexpr int TrackEventsEntry(int track) { return 100 + track; }
@@ -107,16 +109,19 @@ struct SongDocument {
   HLOCAL handleTable;     // SongHandleTable, local movable
   HGLOBAL trackWindows;   // TrackWindowTable, global movable shareable
 };
-static_assert(sizeof(SongDocument) == 16);
+static_assert(sizeof(SongDocument) == 8 + 2 * sizeof(HANDLE));
+static_assert(sizeof(void*) != 4 || sizeof(SongDocument) == 16);
 
-// 1,600 bytes: four arrays of 100 words, index track - 1.
+// Four arrays of 100 words, index track - 1 (1,600 bytes in the 32-bit
+// build; the window array is pointer-sized).
 struct TrackWindowTable {
-  uint32_t editor[100];     // step editor window of the track, 0 none
+  HWND editor[100];         // step editor window of the track, 0 none
   uint32_t state[100];      // bit 0 modified; 2 = views not synchronised
   int32_t stepOut[100];     // TrackStepTotal out-value
   int32_t stepTotal[100];   // TrackStepTotal result
 };
-static_assert(sizeof(TrackWindowTable) == 1600);
+static_assert(sizeof(TrackWindowTable) == 100 * sizeof(HWND) + 1200);
+static_assert(sizeof(void*) != 4 || sizeof(TrackWindowTable) == 1600);
 
 // Song data passes between modules in shareable movable blocks.
 constexpr UINT kShareableZeroed = GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT;

@@ -377,7 +377,7 @@ TrackWindowTable Windows() {
   return t;
 }
 
-void SetEditorWord(int n, uint32_t value) {
+void SetEditorWord(int n, HWND value) {
   SongDocument* doc = LockSongDocument(g_app.frame);
   static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows))->editor[n - 1] = value;
   GlobalUnlock(doc->trackWindows);
@@ -560,7 +560,7 @@ void RecordRefresh(HWND editor, int track) {
 TEST_F(TrackMergeSongTest, OpenEditorIsPointedAtTheNewBlock) {
   g_refreshCalls.clear();
   SetTrackEditorRefresh(&RecordRefresh);
-  SetEditorWord(2, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(frame.hwnd())));
+  SetEditorWord(2, frame.hwnd());
   Events take = Block({N(60, 100)});
   ASSERT_EQ(kMergeOk, RecordMerge(take.data(), 2, 1, 0, 100, 0, 0));
   EXPECT_TRUE(g_refreshCalls.empty());  // no editor on track 1

@@ -86,7 +86,7 @@ TEST_F(TrackAttach, AttachSetsUpAStepListEditor) {
   EXPECT_EQ(tb.undo, nullptr);
   EXPECT_EQ(GlobalSize(tb.measureTable), kMeasureTableBytes);
   EXPECT_EQ(GlobalSize(ed.lineTable), kLineTableBytes);
-  EXPECT_EQ(Windows().editor[1], reinterpret_cast<uintptr_t>(w));
+  EXPECT_EQ(Windows().editor[1], w);
   EXPECT_EQ(Windows().state[1], 2u);
   char caption[64] = {};
   GetWindowTextA(w, caption, sizeof caption);
@@ -243,7 +243,7 @@ TEST_F(TrackAttach, RefreshReattachesEveryEditorToTheNewEvents) {
   DestroyWindow(w);
   // A destroyed editor leaves the table on the next refresh.
   RefreshTrackEditors(frame.hwnd());
-  EXPECT_EQ(Windows().editor[2], 0u);
+  EXPECT_EQ(Windows().editor[2], nullptr);
 }
 
 TEST_F(TrackAttach, CloseFreesEditorsAndDestroysThoseBeyondTheNextSong) {
@@ -261,8 +261,8 @@ TEST_F(TrackAttach, CloseFreesEditorsAndDestroysThoseBeyondTheNextSong) {
   EXPECT_EQ(SongEntry(TrackEventsEntry(1)), nullptr);
   EXPECT_TRUE(IsWindow(keep));
   EXPECT_FALSE(IsWindow(gone));
-  EXPECT_EQ(Windows().editor[0], reinterpret_cast<uintptr_t>(keep));
-  EXPECT_EQ(Windows().editor[2], 0u);
+  EXPECT_EQ(Windows().editor[0], keep);
+  EXPECT_EQ(Windows().editor[2], nullptr);
   DestroyWindow(keep);
 }
 

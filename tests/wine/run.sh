@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs one Windows test program under the shared prefix: run.sh BUILD EXE ARGS...
-# With ZK_WINVER set (win95, nt40, win2k, ...) the program runs in a prefix of
-# its own that reports that Windows version; the shared prefix keeps Wine's
-# default. ZK_PREFIX names a prefix of its own for a program that writes into
-# the Windows folder. ZK_VIRTUAL_WINMM=1 loads the winmm.dll found beside the
-# program (the virtual MIDI device) in place of the system's.
+# The build's target picks 32-bit or 64-bit Wine. With ZK_WINVER set (win95,
+# nt40, win2k, ...) the program runs in a prefix of its own that reports that
+# Windows version; the shared prefix keeps Wine's default. ZK_PREFIX names a
+# prefix of its own for a program that writes into the Windows folder.
+# ZK_VIRTUAL_WINMM=1 loads the winmm.dll found beside the program (the
+# virtual MIDI device) in place of the system's.
 build="$1"; shift
 # shellcheck source=env.sh
 . "$(dirname "$0")/env.sh" "$build"
@@ -26,11 +27,12 @@ if [ -n "$prefix_name" ]; then
     wineserver -p >/dev/null 2>&1 </dev/null 9>&- &
     if [ ! -f "$WINEPREFIX/.zk-ready" ]; then
       if [ -n "${ZK_WINVER:-}" ]; then
-        winecfg -v "$ZK_WINVER" >/dev/null 2>&1 </dev/null 9>&-
+        # The version Wine reports; winecfg -v leaves a 64-bit prefix alone.
+        wine reg add 'HKCU\Software\Wine' /v Version /d "$ZK_WINVER" /f >/dev/null 2>&1 </dev/null 9>&-
       fi
       touch "$WINEPREFIX/.zk-ready"
     fi
     wineboot >/dev/null 2>&1 </dev/null 9>&-
   ) 9>"$ZK_WINE_DIR/prefix-$prefix_name.lock"
 fi
-exec wine "$@"
+exec "$WINELOADER" "$@"

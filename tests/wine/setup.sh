@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts what every test needs: a virtual display on a free number, a 32-bit
-# Wine prefix inside the build folder, and one persistent wine server.
+# Starts what every test needs: a virtual display on a free number, a Wine
+# prefix inside the build folder (32-bit or 64-bit, as the build's target),
+# and one persistent wine server.
 set -euo pipefail
 build="$1"
 mkdir -p "$build/wine"
@@ -16,6 +17,9 @@ echo ":$n" >"$build/wine/display"
 
 # shellcheck source=env.sh
 . "$(dirname "$0")/env.sh" "$build"
+if ! zk_wine_works "$ZK_TARGET"; then
+  echo "setup: no usable $WINEARCH Wine ($WINELOADER) for the $ZK_TARGET build"; exit 1
+fi
 wineserver -p >/dev/null 2>&1 </dev/null &
 # Start (or first create) the prefix's own processes here, with their output
 # in a log: a test that started them would hand them its output pipe, and the
