@@ -27,7 +27,7 @@ for f in "${files[@]}"; do echo "Z:${f//\//\\}"; done > "$out/list.txt"
 
 export SMFREAL_LIST="Z:${out//\//\\}\\list.txt"
 export SMFREAL_OUT="Z:${out//\//\\}"
-bash "$root/tests/wine/run.sh" "$build" "$exe" || { echo "smfreal: FAILED: the Windows side"; exit 1; }
+ZK_GTEST=1 bash "$root/tests/wine/run.sh" "$build" "$exe" || { echo "smfreal: FAILED: the Windows side"; exit 1; }
 
 fail=0
 count=0

@@ -35,4 +35,19 @@ if [ -n "$prefix_name" ]; then
     wineboot >/dev/null 2>&1 </dev/null 9>&-
   ) 9>"$ZK_WINE_DIR/prefix-$prefix_name.lock"
 fi
-exec "$WINELOADER" "$@"
+if [ "${ZK_GTEST:-}" != 1 ]; then
+  exec "$WINELOADER" "$@"
+fi
+# A test program that dies under Wine can still end with status 0: it passed
+# only if it also reached its summary. Its output goes through a file, not a
+# pipe, so that no process it leaves behind holds the test runner.
+out="$(mktemp "${TMPDIR:-/tmp}/zk-test.XXXXXX")"
+"$WINELOADER" "$@" >"$out" 2>&1 </dev/null
+rc=$?
+cat "$out"
+if [ "$rc" -eq 0 ] && ! grep -q '^\[  PASSED  \]' "$out"; then
+  echo "run: $(basename "$1") ended without its test summary (it crashed or was cut short)"
+  rc=1
+fi
+rm -f "$out"
+exit "$rc"
