@@ -66,6 +66,9 @@ void OnPaint(HWND frame) {
 }
 
 void OnClose(HWND frame) {
+  // A box or a file read runs over the disabled frame and still needs the
+  // song: the close is refused.
+  if (!IsWindowEnabled(frame)) return;
   if (GetKeyState(VK_SHIFT) < 0) {
     SaveDesktop();
     return;
@@ -221,10 +224,10 @@ LRESULT CALLBACK MPFrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM 
       OnPlayMark(frame, wParam, lParam);
       return 0;
     case WM_ZK_SETPLAYMON:
-      OnSetPlayMon(lParam);
+      OnSetPlayMon(wParam, lParam);
       return 0;
     case WM_ZK_SETTEXTRING:
-      OnSetTextRing(lParam);
+      OnSetTextRing(wParam, lParam);
       return 0;
     case WM_ZK_SETCURCHILD:
       g_prog.currentStep = g_prog.currentStepCopy = reinterpret_cast<HWND>(lParam);

@@ -90,13 +90,24 @@ void CopyTrackRecord(const PlayMonRecord& ring, int track) {
   if (g_settings.playmon && editor == g_prog.currentStep) ShowSoundingKeys(ring);
 }
 
+// Indexes and offsets travel as 16-bit values.
+bool RingSizeUsable(WPARAM size, LPARAM ring) { return ring && size > 0 && size <= 0xFFFF; }
+
+// Bytes from one offset of the text ring on to another, across its end.
+int TextDistance(int from, int to) { return (to - from + g_rings.textSize) % g_rings.textSize; }
+
 void RunTextsUpTo(int upTo) {
-  if (upTo <= g_rings.textRunUpTo) return;
+  if (!g_rings.textRing || upTo < 0 || upTo >= g_rings.textSize) return;
   int offset = g_rings.textRunUpTo;
-  // Each record moves the offset on; one ring's worth of records at most.
-  for (int guard = 0; offset < upTo && guard < g_rings.textSize; ++guard) {
-    int next = RunTextEvent(offset);
-    if (next < 0 || next <= offset) break;
+  // The records between the last one run and upTo, wrapping with the ring;
+  // one that would run past upTo is not the engine's.
+  for (int left = TextDistance(offset, upTo); left > 0;) {
+    TextEventEntry entry;
+    int next = ReadTextEvent(g_rings.textRing, g_rings.textSize, offset, entry);
+    int length = next < 0 ? 0 : TextDistance(offset, next);
+    if (length == 0 || length > left) break;
+    RunTextEvent(offset);
+    left -= length;
     offset = next;
   }
   g_rings.textRunUpTo = static_cast<uint16_t>(upTo);
@@ -184,18 +195,20 @@ void OnPlayMark(HWND frame, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void OnSetPlayMon(LPARAM ring) {
-  g_rings.monCount = static_cast<uint16_t>(g_settings.pmonBuffer);
-  g_rings.monRing = reinterpret_cast<PlayMonRecord*>(ring);
+void OnSetPlayMon(WPARAM records, LPARAM ring) {
+  const bool usable = RingSizeUsable(records, ring);
+  g_rings.monCount = usable ? static_cast<uint16_t>(records) : 0;
+  g_rings.monRing = usable ? reinterpret_cast<PlayMonRecord*>(ring) : nullptr;
   g_rings.monRead = 0;
   if (g_playmon.setLPPLAYMon) g_playmon.setLPPLAYMon(g_rings.monRing);
 }
 
-void OnSetTextRing(LPARAM ring) {
+void OnSetTextRing(WPARAM bytes, LPARAM ring) {
+  const bool usable = RingSizeUsable(bytes, ring);
   g_rings.textRead = 0;
   g_rings.textRunUpTo = 0;
-  g_rings.textSize = static_cast<uint16_t>(g_settings.cmdBuffer);
-  g_rings.textRing = reinterpret_cast<uint8_t*>(ring);
+  g_rings.textSize = usable ? static_cast<uint16_t>(bytes) : 0;
+  g_rings.textRing = usable ? reinterpret_cast<uint8_t*>(ring) : nullptr;
 }
 
 void OnMidiInput(LPARAM message) {

@@ -6,8 +6,10 @@
 void OnPlayNotify(HWND frame, WPARAM wParam, LPARAM lParam);
 void OnPlayEnd(HWND frame, WPARAM wParam, LPARAM lParam);
 void OnPlayMark(HWND frame, WPARAM wParam, LPARAM lParam);
-void OnSetPlayMon(LPARAM ring);
-void OnSetTextRing(LPARAM ring);
+// The rings the engine hands over with their sizes (records, bytes); a ring
+// without its size is not read.
+void OnSetPlayMon(WPARAM records, LPARAM ring);
+void OnSetTextRing(WPARAM bytes, LPARAM ring);
 void OnMidiInput(LPARAM message);
 // Runs the one text record at offset of the text ring; returns the offset
 // past it, or -1 when there is nothing to read.

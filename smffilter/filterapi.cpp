@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,15 @@ void ShowDamage(HWND owner, const SmfImportReport& r) {
   MessageBoxA(owner, text.c_str(), FilterText(IDS_IMPORT_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
+// Memory has run out: the texts go on the stack, not the heap.
+void ShowNoMemory(HWND owner) {
+  char text[256] = {};
+  char caption[128] = {};
+  LoadStringA(FilterInstance(), IDS_REFUSED_NO_MEMORY, text, sizeof text);
+  LoadStringA(FilterInstance(), IDS_IMPORT_CAPTION, caption, sizeof caption);
+  MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
 void ShowFullTrack(int track) {
   char buffer[256];
   std::snprintf(buffer, sizeof buffer, FilterText(IDS_IMPORT_TRACK_FULL).c_str(), track);
@@ -83,6 +93,9 @@ uint16_t SongTimeBase(HGLOBAL header) {
 // Blocks for every imported track, all or none.
 bool NewTrackBlocks(const SmfImportResult& r, std::vector<HGLOBAL>* headers,
                     std::vector<HGLOBAL>* events) {
+  // The lists' room first: running out there leaves no block behind.
+  headers->reserve(r.tracks.size());
+  events->reserve(r.tracks.size());
   for (const SmfImportTrack& t : r.tracks) {
     HGLOBAL h = NewBlock(&t.header, sizeof t.header, sizeof t.header);
     HGLOBAL e = h ? NewBlock(t.events.data(), t.events.size() * sizeof(StepEvent), kFullBlockBytes)
@@ -141,6 +154,38 @@ bool StoreSong(const SmfImportResult& r, SongHandleTable* table) {
   return true;
 }
 
+SmfImportOptions ImportOptionsFor(HWND progress, const SongHandleTable& table, int yieldFlag) {
+  ImportSettings settings = ReadImportSettings();
+  SmfImportOptions options;
+  options.flags = settings.flags;
+  options.format1Mix = settings.format1Mix;
+  options.keepFileTimeBase = settings.keepFileTimeBase;
+  options.maxTrack = settings.maxTrack;
+  options.portMode = g_exportOptions.portMode;
+  options.songTimeBase = SongTimeBase(table.h[kHeaderEntry]);
+  if (yieldFlag) options.yield = [] { Sleep(1); };
+  if (progress) options.progress = [progress](int done, int total) { ShowProgressBar(progress, done, total); };
+  return options;
+}
+
+// Says what the import refused, cut or dropped, and puts what it read into
+// the song; 1 when the song took it.
+int TakeImport(HWND progress, const SmfImportResult& r, SongHandleTable* table) {
+  if (r.status == SmfImportStatus::kNoMemory) {
+    ShowNoMemory(progress);
+    return 0;
+  }
+  std::string caption = FilterText(IDS_IMPORT_CAPTION);
+  if (r.status == SmfImportStatus::kNoTracks)
+    MessageBoxA(progress, FilterText(IDS_REFUSED_NO_TRACKS).c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  if (r.status != SmfImportStatus::kOk) return 0;
+  if (r.report.trackLimit)
+    MessageBoxA(progress, FilterText(IDS_IMPORT_TOO_MANY_TRACKS).c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  for (int track : r.report.fullTracks) ShowFullTrack(track);
+  ShowDamage(progress, r.report);
+  return StoreSong(r, table) ? 1 : 0;
+}
+
 }  // namespace
 
 extern "C" {
@@ -178,39 +223,23 @@ int WINAPI CheckImpFile(HGLOBAL image) {
 }
 
 int WINAPI ReadinFile(HWND progress, HGLOBAL tableBlock, HGLOBAL image, int, int yieldFlag) {
-  ShowProgressText(progress, IDS_IMPORT_PROGRESS);
-  ImportSettings settings = ReadImportSettings();
   auto* table = tableBlock ? static_cast<SongHandleTable*>(GlobalLock(tableBlock)) : nullptr;
   const auto* bytes = image ? static_cast<const uint8_t*>(GlobalLock(image)) : nullptr;
   int result = 0;
-  if (table && bytes) {
-    SmfImportOptions options;
-    options.flags = settings.flags;
-    options.format1Mix = settings.format1Mix;
-    options.keepFileTimeBase = settings.keepFileTimeBase;
-    options.maxTrack = settings.maxTrack;
-    options.portMode = g_exportOptions.portMode;
-    options.songTimeBase = SongTimeBase(table->h[kHeaderEntry]);
-    if (yieldFlag) options.yield = [] { Sleep(1); };
-    if (progress) options.progress = [progress](int done, int total) { ShowProgressBar(progress, done, total); };
-    SmfImportResult r = ImportSmf(bytes, GlobalSize(image), options);
-    GlobalUnlock(image);
-    bytes = nullptr;
-    // The image is the filter's to free, whatever happens.
-    GlobalFree(image);
-    image = nullptr;
-    if (r.status == SmfImportStatus::kNoTracks) {
-      MessageBoxA(progress, FilterText(IDS_REFUSED_NO_TRACKS).c_str(), FilterText(IDS_IMPORT_CAPTION).c_str(),
-                  MB_OK | MB_ICONEXCLAMATION);
+  try {
+    ShowProgressText(progress, IDS_IMPORT_PROGRESS);
+    if (table && bytes) {
+      SmfImportResult r = ImportSmf(bytes, GlobalSize(image), ImportOptionsFor(progress, *table, yieldFlag));
+      GlobalUnlock(image);
+      bytes = nullptr;
+      // The image is the filter's to free, whatever happens.
+      GlobalFree(image);
+      image = nullptr;
+      result = TakeImport(progress, r, table);
     }
-    if (r.status == SmfImportStatus::kOk) {
-      if (r.report.trackLimit)
-        MessageBoxA(progress, FilterText(IDS_IMPORT_TOO_MANY_TRACKS).c_str(), FilterText(IDS_IMPORT_CAPTION).c_str(),
-                    MB_OK | MB_ICONEXCLAMATION);
-      for (int track : r.report.fullTracks) ShowFullTrack(track);
-      ShowDamage(progress, r.report);
-      result = StoreSong(r, table) ? 1 : 0;
-    }
+  } catch (const std::bad_alloc&) {
+    ShowNoMemory(progress);
+    result = 0;
   }
   if (bytes) GlobalUnlock(image);
   if (image) GlobalFree(image);

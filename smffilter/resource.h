@@ -18,6 +18,7 @@
 #define IDS_DROP_BAD_BYTES 119
 #define IDS_DROP_TIMEBASE 120
 #define IDS_REFUSED_NO_TRACKS 121
+#define IDS_REFUSED_NO_MEMORY 122
 
 // Export and its options dialog.
 #define IDS_EXPORT_PROGRESS 140

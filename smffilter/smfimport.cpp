@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <iterator>
+#include <new>
 
 #include "smfreader.h"
 
@@ -31,6 +33,53 @@ struct Stream {
   uint16_t selector = kNoChannelSelector;  // format 1: the chunk's own track
 };
 
+// Every channel event and exclusive a song track takes writes at least one
+// song event, so one more than a track holds fills it: later ones of the
+// same kind, which go to the same tracks, change nothing and are not kept.
+constexpr uint16_t kKeepPerKind = kMaxTrackEvents + 1;
+
+// What one chunk keeps: channel events per port and channel, exclusives per
+// port (counted down as they are kept), and meta events, which set song-wide
+// values however full the tracks are.
+struct KeepLimits {
+  uint16_t channel[16 * 16];  // port * 16 + channel
+  uint16_t exclusive[16];
+  bool metas = true;
+  bool ownChannelOnly = false;  // only the channel its first channel event names
+};
+
+// One track per chunk: chunk 0 feeds every track, another chunk its own
+// channel's only, and a chunk past the last track nothing.
+KeepLimits ChunkLimits(size_t index, int passes) {
+  KeepLimits k;
+  bool read = static_cast<int>(index) < passes;
+  std::fill(std::begin(k.channel), std::end(k.channel), read ? kKeepPerKind : 0);
+  std::fill(std::begin(k.exclusive), std::end(k.exclusive), read ? kKeepPerKind : 0);
+  k.metas = read;
+  k.ownChannelOnly = index > 0;
+  return k;
+}
+
+// Chunks merged: track port * 16 + channel, exclusives on each port's first.
+KeepLimits MergedLimits(int maxTrack) {
+  KeepLimits k;
+  for (int i = 0; i < 16 * 16; ++i) k.channel[i] = i < maxTrack ? kKeepPerKind : 0;
+  for (int p = 0; p < 16; ++p) k.exclusive[p] = p * 16 < maxTrack ? kKeepPerKind : 0;
+  return k;
+}
+
+void KeepOnlyChannel(KeepLimits& k, int key) {
+  uint16_t own = k.channel[key];
+  std::fill(std::begin(k.channel), std::end(k.channel), 0);
+  k.channel[key] = own;
+}
+
+inline bool Take(uint16_t& left) {
+  if (left == 0) return false;
+  --left;
+  return true;
+}
+
 bool KeepChannelEvent(uint8_t type, uint16_t flags) {
   switch (type) {
     case 0xA0: return flags & kImportKeyPressure;
@@ -45,7 +94,7 @@ bool KeepChannelEvent(uint8_t type, uint16_t flags) {
 uint64_t AddTime(uint64_t t, uint32_t delta) { return std::min(t + delta, kTimeLimit); }
 
 Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
-                    const SmfImportOptions& options, SmfImportReport& report,
+                    const SmfImportOptions& options, KeepLimits keep, SmfImportReport& report,
                     std::vector<int32_t>& open) {
   Stream s;
   SmfTrackReader reader(image, chunk);
@@ -65,9 +114,11 @@ Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
       statusByte = raw.status;
       uint8_t type = raw.status & 0xF0;
       uint8_t channel = raw.status & 0x0F;
+      int key = port * 16 + channel;
       if (!channelSeen) {
         channelSeen = true;
         s.selector = static_cast<uint16_t>(port << 8 | channel);
+        if (keep.ownChannelOnly) KeepOnlyChannel(keep, key);
       }
       e.word = static_cast<uint16_t>(port << 8 | raw.status);
       e.status = raw.status;
@@ -75,19 +126,19 @@ Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
       e.d2 = raw.data2;
       if (type == 0x80 || type == 0x90) {
         // A note ends at the next note-off or note-on of its key.
-        int32_t& pending = open[(port * 16 + channel) * 128 + raw.data1];
+        int32_t& pending = open[key * 128 + raw.data1];
         if (pending >= 0) {
           Ev& on = s.events[pending];
           on.gate = t - on.time;
           pending = -1;
         }
-        if (type == 0x90 && raw.data2 > 0 && (options.flags & kImportNotes)) {
+        if (type == 0x90 && raw.data2 > 0 && (options.flags & kImportNotes) && Take(keep.channel[key])) {
           pending = static_cast<int32_t>(s.events.size());
           s.events.push_back(e);
         }
         continue;
       }
-      if (KeepChannelEvent(type, options.flags)) s.events.push_back(e);
+      if (KeepChannelEvent(type, options.flags) && Take(keep.channel[key])) s.events.push_back(e);
       continue;
     }
     e.word = static_cast<uint16_t>(port << 8 | statusByte);
@@ -98,10 +149,11 @@ Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
     const uint8_t* data = image + raw.dataOffset;
     if (raw.status == 0xF0) {
       exclusivePort = port;
-      if (raw.dataLength > 0) s.events.push_back(e);
+      if (raw.dataLength > 0 && Take(keep.exclusive[port])) s.events.push_back(e);
       continue;
     }
     if (raw.status != 0xFF) continue;  // F7 escapes are not kept
+    bool kept = false;
     switch (raw.data1) {
       case 0x20:
         if ((options.flags & kImportTexts) && raw.dataLength >= 1)
@@ -116,18 +168,19 @@ Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
         }
         break;
       case 0x01: case 0x02: case 0x03: case 0x04: case 0x05: case 0x06: case 0x07:
-        if (options.flags & kImportTexts) s.events.push_back(e);
+        kept = options.flags & kImportTexts;
         break;
       case 0x51:
-        if (options.flags & kImportTempo) s.events.push_back(e);
+        kept = options.flags & kImportTempo;
         break;
       case 0x58:
       case 0x59:
-        s.events.push_back(e);
+        kept = true;
         break;
       default:
         break;
     }
+    if (kept && keep.metas) s.events.push_back(e);
   }
   // Notes still sounding end with the track.
   for (int32_t pending : open)
@@ -591,7 +644,9 @@ int ImportPortOf(int portMode, int value) {
   }
 }
 
-SmfImportResult ImportSmf(const uint8_t* image, size_t size, const SmfImportOptions& options) {
+namespace {
+
+SmfImportResult Import(const uint8_t* image, size_t size, const SmfImportOptions& options) {
   SmfImportResult result;
   std::memset(result.title, ' ', sizeof result.title);
   std::memset(result.memo, ' ', sizeof result.memo);
@@ -630,23 +685,24 @@ SmfImportResult ImportSmf(const uint8_t* image, size_t size, const SmfImportOpti
   ctx.maxStep = ctx.tb / 48 * 192;
   result.timeBase = static_cast<uint16_t>(ctx.tb);
 
+  int maxTrack = std::clamp(options.maxTrack, 1, kMaxTracks);
+  // A format-1 file of one chunk is a format-0 file.
+  ctx.perChunk = header.format == 1 && options.format1Mix != 0 && scan.tracks.size() > 1;
+  // Chunk 0 and a chunk for each track up to the limit.
+  int chunkPasses = static_cast<int>(std::min<size_t>(scan.tracks.size(), maxTrack + 1));
   std::vector<Stream> streams;
   streams.reserve(scan.tracks.size());
   std::vector<int32_t> open(16 * 16 * 128);
-  for (size_t i = 0; i < scan.tracks.size(); ++i)
-    streams.push_back(DecodeStream(image, scan.tracks[i], static_cast<uint16_t>(i), options, report, open));
+  for (size_t i = 0; i < scan.tracks.size(); ++i) {
+    KeepLimits keep = ctx.perChunk ? ChunkLimits(i, chunkPasses) : MergedLimits(maxTrack);
+    streams.push_back(DecodeStream(image, scan.tracks[i], static_cast<uint16_t>(i), options, keep, report, open));
+  }
 
-  int maxTrack = std::clamp(options.maxTrack, 1, kMaxTracks);
-  // A format-1 file of one chunk is a format-0 file.
-  ctx.perChunk = header.format == 1 && options.format1Mix != 0 && streams.size() > 1;
   int passes;
   int firstPass;
   if (ctx.perChunk) {
-    passes = static_cast<int>(streams.size());
-    if (passes - 1 > maxTrack) {
-      report.trackLimit = true;
-      passes = maxTrack + 1;
-    }
+    passes = chunkPasses;
+    report.trackLimit = passes < static_cast<int>(streams.size());
     firstPass = 1;
     ctx.tempoPass = ctx.titlePass = 1;
   } else {
@@ -709,4 +765,17 @@ SmfImportResult ImportSmf(const uint8_t* image, size_t size, const SmfImportOpti
   }
   result.status = SmfImportStatus::kOk;
   return result;
+}
+
+}  // namespace
+
+SmfImportResult ImportSmf(const uint8_t* image, size_t size, const SmfImportOptions& options) {
+  // Memory running out refuses the file as a whole, as a damaged one is.
+  try {
+    return Import(image, size, options);
+  } catch (const std::bad_alloc&) {
+    SmfImportResult r;
+    r.status = SmfImportStatus::kNoMemory;
+    return r;
+  }
 }

@@ -2,8 +2,9 @@
 // song has no note-off and one channel per track: each song track is built
 // by one pass over the merged track chunks that keeps that track's events,
 // converts times to the song's time base and writes bar lines, rests and
-// tied continuations so that every measure is complete. Pure: no window, no
-// memory handle.
+// tied continuations so that every measure is complete. Channel events and
+// exclusives past what a song track can hold are not kept. Pure: no window,
+// no memory handle.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -59,7 +60,8 @@ struct SmfImportReport {
   }
 };
 
-enum class SmfImportStatus { kOk, kNotSmf, kBadLength, kBadFormat, kNoTracks };
+// kNoMemory: memory ran out, nothing is read.
+enum class SmfImportStatus { kOk, kNotSmf, kBadLength, kBadFormat, kNoTracks, kNoMemory };
 
 struct SmfImportTrack {
   TrackHeader header;             // number, channel byte, comment; size 0

@@ -58,8 +58,10 @@ bool ReplaceWithTemp(const std::string& temp, const std::string& current) {
   if (!g_settings.makeBackup)
     return MoveFileExA(temp.c_str(), current.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   std::string backup = ReplacePathExtension(current, LoadAppString(IDS_BACKUP_EXT));
-  DeleteFileA(backup.c_str());
-  bool hadFile = MoveFileA(current.c_str(), backup.c_str()) != 0;
+  // The older backup goes in the same step that puts the new one in place,
+  // so a file that cannot be moved (held open elsewhere) leaves it alone.
+  bool hadFile =
+      MoveFileExA(current.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   if (MoveFileA(temp.c_str(), current.c_str())) return true;
   if (hadFile) MoveFileA(backup.c_str(), current.c_str());
   return false;

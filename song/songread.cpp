@@ -113,11 +113,14 @@ int ReadOwnFormat(HANDLE file, DWORD size, const SongHeader& head, const char* p
     if (th) GlobalFree(th);
     th = staged[i].header;
     HGLOBAL& eh = table->h[TrackEventsEntry(k)];
-    if (mode == 1) {
+    if (mode != 0) {
+      // The song keeps its own header, so the file's tracks take its time base.
       auto* events = static_cast<StepEvent*>(GlobalLock(staged[i].events));
       RescaleTimeBase(events, static_cast<int>(GlobalSize(staged[i].events) / sizeof(StepEvent)),
                       head.timeBase, songTimeBase);
       GlobalUnlock(staged[i].events);
+    }
+    if (mode == 1) {
       AppendIntoSongTrack(table, k, staged[i].events);
       GlobalFree(staged[i].events);
     } else {
@@ -128,6 +131,30 @@ int ReadOwnFormat(HANDLE file, DWORD size, const SongHeader& head, const char* p
   lastTrack = last;
   return 1;
 }
+
+// While a file is read the frame takes no input and refuses to close, so
+// that no box shown meanwhile (a filter's among them, whoever owns it) lets
+// the song be freed under the read.
+class FrameHeldForRead {
+ public:
+  explicit FrameHeldForRead(HWND frame)
+      : frame_(frame && IsWindow(frame) ? frame : nullptr),
+        active_(frame_ && GetActiveWindow() == frame_),
+        disabled_(frame_ && !EnableWindow(frame_, FALSE)) {}
+  ~FrameHeldForRead() {
+    if (!disabled_) return;
+    EnableWindow(frame_, TRUE);
+    // Whatever the read showed took the activation away with it.
+    if (active_ && GetActiveWindow() != frame_) SetActiveWindow(frame_);
+  }
+  FrameHeldForRead(const FrameHeldForRead&) = delete;
+  FrameHeldForRead& operator=(const FrameHeldForRead&) = delete;
+
+ private:
+  HWND frame_;
+  bool active_;
+  bool disabled_;
+};
 
 bool IsPlaylist(const char* head, DWORD length) {
   static const char kTag[] = "; LoopcastFiles";
@@ -154,6 +181,7 @@ bool FillMissingSongEntries(SongHandleTable* table, int trackCount) {
 }
 
 int ReadSongFile(HWND frame, const char* path) {
+  FrameHeldForRead held(frame);
   HCURSOR oldCursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   SongDocument* doc = LockSongDocument(frame);
   if (!doc || !doc->handleTable) {

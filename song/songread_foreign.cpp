@@ -30,6 +30,27 @@ HGLOBAL CopyBlock(HGLOBAL from) {
   return to;
 }
 
+uint16_t TimeBaseOf(HGLOBAL header) {
+  if (!header || GlobalSize(header) < sizeof(SongHeader)) return 0;
+  uint16_t timeBase = static_cast<const SongHeader*>(GlobalLock(header))->timeBase;
+  GlobalUnlock(header);
+  return timeBase;
+}
+
+// A filter may leave the file at its own time base, named in the header copy
+// it was given; that copy is dropped, so the file's tracks take the song's.
+void RescaleFileTracks(SongHandleTable* a, const SongHandleTable* b, int trackCount) {
+  int from = TimeBaseOf(a->h[kHeaderEntry]);
+  int to = TimeBaseOf(b->h[kHeaderEntry]);
+  for (int k = 1; k <= trackCount && k <= kMaxTracks; ++k) {
+    HGLOBAL block = a->h[TrackEventsEntry(k)];
+    if (!block) continue;
+    auto* events = static_cast<StepEvent*>(GlobalLock(block));
+    RescaleTimeBase(events, static_cast<int>(GlobalSize(block) / sizeof(StepEvent)), from, to);
+    GlobalUnlock(block);
+  }
+}
+
 // Mode 1: each song track of B gets A's track of the same number appended.
 void AppendTables(SongHandleTable* a, SongHandleTable* b, int trackCount) {
   for (int k = 1; k <= trackCount && k <= kMaxTracks; ++k) {
@@ -89,6 +110,7 @@ int ReadForeignFile(HWND frame, HANDLE file, DWORD size, HGLOBAL head, const cha
     FreeHandle(a->h[TrackHeaderEntry(kMaxTracks)]);
     FreeHandle(a->h[TrackEventsEntry(kMaxTracks)]);
   } else {
+    if (ok) RescaleFileTracks(a, b, g_song.trackCount);
     if (ok && mode == 1) AppendTables(a, b, g_song.trackCount);
     if (ok && mode == 2) {
       for (int j = 1; kKeptTracks + j <= g_song.trackCount && kKeptTracks + j <= kMaxTracks; ++j) {

@@ -27,7 +27,7 @@ bool WriteChaseSettings(const char* iniPath, const char* section, const EngineSe
                         int which);
 
 // Ring and buffer sizes as the engine uses them: values the settings file
-// could make absurd are brought into a safe range here, and the host must
-// use the same functions to learn the sizes.
+// could make absurd are brought into a safe range here. The host learns the
+// sizes from the messages that hand it the rings (2263, 2264: wParam).
 int MonitorRingRecords(const EngineSettings& s);
 int TextRingBytes(const EngineSettings& s);

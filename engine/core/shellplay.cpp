@@ -101,8 +101,12 @@ bool PreparePlay(HGLOBAL table, int trackCount, bool headerTempoOnly) {
   g_shell.songTable = table;
   if (g_shell.rings.Allocate(MonitorRingRecords(g_shell.settings), TextRingBytes(g_shell.settings)) &&
       g_shell.window) {
-    SendMessageA(g_shell.window, WM_ZK_SETPLAYMON, 0, reinterpret_cast<LPARAM>(g_shell.rings.Monitor()));
-    SendMessageA(g_shell.window, WM_ZK_SETTEXTRING, 0, reinterpret_cast<LPARAM>(g_shell.rings.Text()));
+    // The host reads the rings at the sizes made here, not at those its own
+    // settings name.
+    SendMessageA(g_shell.window, WM_ZK_SETPLAYMON, static_cast<WPARAM>(g_shell.rings.MonitorSize()),
+                 reinterpret_cast<LPARAM>(g_shell.rings.Monitor()));
+    SendMessageA(g_shell.window, WM_ZK_SETTEXTRING, static_cast<WPARAM>(g_shell.rings.TextSize()),
+                 reinterpret_cast<LPARAM>(g_shell.rings.Text()));
   }
   BuilderOptions o = g_shell.options;
   o.headerTempoOnly = headerTempoOnly;

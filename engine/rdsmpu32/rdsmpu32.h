@@ -227,3 +227,8 @@ SMPUAPI void WINAPI RdsCallLogClear(void);
 // The next count calls of SMPUPutSeqBlock fail with SMPU_ERR_DEVICE and take
 // nothing (for tests of a caller's retry).
 SMPUAPI void WINAPI RdsFailSeqPuts(int count);
+// The next SMPUPutSeqBlock that takes words queues them, sets reached and
+// waits for release (at most 10 s) before it returns: a caller slow to hear
+// what the device took (for tests of what the caller does meanwhile). Null
+// handles cancel it.
+SMPUAPI void WINAPI RdsHoldSeqPut(HANDLE reached, HANDLE release);

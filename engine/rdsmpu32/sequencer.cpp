@@ -3,11 +3,14 @@
 // that is due. Waits count ticks of 1/480 quarter; a tempo word 0xE1nn with
 // value v makes one tick last v / nn units (0xE1F0, 6000: tempo 120).
 #include <cstring>
+#include <utility>
 
 #include "smpustate.h"
 
 namespace {
 int g_failPuts = 0;
+// A put to hold before it returns (RdsHoldSeqPut).
+HANDLE g_holdReached = nullptr, g_holdRelease = nullptr;
 
 // Layout of the words pushed so far, to see an end word in the queue.
 bool g_pushValueNext = false, g_pushInSysex = false;
@@ -225,10 +228,10 @@ void StopClock() {
   SetStatus(SMPU_SEQ_STOPPED);
 }
 
-SMPUAPI SMPURESULT WINAPI SMPUPutSeqBlock(short handle, const WORD* words, short count) {
-  CallLog("SMPUPutSeqBlock %d %s", handle, WordsText(words, count).c_str());
+namespace {
+// Under the lock: the words that fit go into the queue.
+SMPURESULT QueueWords(short handle, const WORD* words, short count) {
   SmpuState& s = g_smpu;
-  std::lock_guard<std::recursive_mutex> hold(s.lock);
   if (!ValidHandle(handle)) return SMPU_ERR_HANDLE;
   if (count < 0 || (count && !words)) return SMPU_ERR_PARAM;
   if (g_failPuts > 0) {
@@ -243,6 +246,27 @@ SMPUAPI SMPURESULT WINAPI SMPUPutSeqBlock(short handle, const WORD* words, short
   // Words taken: the clock may play them, or ask for more, at once.
   if (take) WakeClock();
   return static_cast<SMPURESULT>(take);
+}
+}  // namespace
+
+SMPUAPI SMPURESULT WINAPI SMPUPutSeqBlock(short handle, const WORD* words, short count) {
+  CallLog("SMPUPutSeqBlock %d %s", handle, WordsText(words, count).c_str());
+  SMPURESULT taken = 0;
+  HANDLE reached = nullptr, release = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> hold(g_smpu.lock);
+    taken = QueueWords(handle, words, count);
+    if (taken > 0 && g_holdRelease) {
+      std::swap(reached, g_holdReached);
+      std::swap(release, g_holdRelease);
+    }
+  }
+  // Held without the lock, so that the device goes on meanwhile.
+  if (release) {
+    SetEvent(reached);
+    WaitForSingleObject(release, 10000);
+  }
+  return taken;
 }
 
 SMPUAPI SMPURESULT WINAPI SMPUSeqQStart(short handle, short mode) {
@@ -343,4 +367,10 @@ SMPUAPI SMPURESULT WINAPI SMPUGetMonBlock(short handle, WORD* buffer, short max)
 SMPUAPI void WINAPI RdsFailSeqPuts(int count) {
   std::lock_guard<std::recursive_mutex> hold(g_smpu.lock);
   g_failPuts = count;
+}
+
+SMPUAPI void WINAPI RdsHoldSeqPut(HANDLE reached, HANDLE release) {
+  std::lock_guard<std::recursive_mutex> hold(g_smpu.lock);
+  g_holdReached = release ? reached : nullptr;
+  g_holdRelease = reached ? release : nullptr;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mmshell.h"
+#include "tickseam.h"
 
 struct LongHeader {
   HGLOBAL mem = nullptr;
@@ -23,6 +24,9 @@ struct MmeOutput {
   // Player.
   std::atomic<UINT> timer{0};
   std::atomic<int> inTick{0};
+  // The chain of timers that may play: each stop begins another, and a
+  // timer of an earlier one that still fires plays nothing.
+  std::atomic<DWORD_PTR> chain{0};
   std::atomic<bool> stopping{false};
   DWORD scheduled = 0;
   int64_t waitCarry = 0;

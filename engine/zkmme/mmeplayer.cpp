@@ -28,12 +28,16 @@ void RefillLocked() {
   while (g_shell.prepared && !g_shell.builder.Ended() && g_mme.Pending() < want) g_shell.builder.Step();
 }
 
-void SetTimer(UINT delayMs) {
-  g_mme.timer = timeSetEvent(std::max<UINT>(1, delayMs), 1, &MMECallBackMan, 0, TIME_ONESHOT);
+// The chain of the tick running; the timers it sets belong to it.
+DWORD_PTR g_tickChain = 0;
+
+void SetTimer(UINT delayMs, DWORD_PTR chain) {
+  g_mme.timer = timeSetEvent(std::max<UINT>(1, delayMs), 1, &MMECallBackMan, chain, TIME_ONESHOT);
 }
 
 // Kills the pending timer and waits for a tick that is running.
 void StopTimer() {
+  ++g_mme.chain;
   g_mme.stopping = true;
   UINT t = g_mme.timer.exchange(0);
   if (t) timeKillEvent(t);
@@ -65,7 +69,7 @@ TickResult Wait(int ticks) {
   g_mme.scheduled = due;
   if (static_cast<int32_t>(now - due) >= 0) return TickResult::kGoOn;
   if (g_mme.stopping) return TickResult::kWaiting;
-  SetTimer(due - now);
+  SetTimer(due - now, g_tickChain);
   return TickResult::kWaiting;
 }
 
@@ -128,7 +132,7 @@ void Tick() {
       RefillLocked();
       if (g_mme.Pending() == 0) {
         r = g_shell.builder.Ended() ? TickResult::kEnded : TickResult::kWaiting;
-        if (r == TickResult::kWaiting) SetTimer(1);
+        if (r == TickResult::kWaiting) SetTimer(1, g_tickChain);
         break;
       }
       r = PlayWord();
@@ -179,7 +183,7 @@ void OutStart(bool stayPaused) {
   g_mme.waitCarry = 0;
   g_mme.scheduled = timeGetTime();
   g_mme.stopping = false;
-  if (!stayPaused) SetTimer(1);
+  if (!stayPaused) SetTimer(1, g_mme.chain);
 }
 
 void OutPause() {
@@ -191,19 +195,23 @@ void OutPause() {
 void OutResume() {
   g_mme.scheduled = timeGetTime();
   g_mme.stopping = false;
-  SetTimer(1);
+  SetTimer(1, g_mme.chain);
 }
 
 void OutAfterStep() {}
 
-extern "C" void CALLBACK MMECallBackMan(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
-  if (!g_shell.playing || g_shell.paused || g_mme.stopping) return;
+extern "C" void CALLBACK MMECallBackMan(UINT, UINT, DWORD_PTR chain, DWORD_PTR, DWORD_PTR) {
+  TickSeam(kTickSeamEntry);
+  // Counted before the state is read: a stop or pause that finds no tick
+  // counted knows any later one sees its state; one counted, it waits for.
   // A tick already running only counts the call.
-  if (g_mme.inTick.fetch_add(1) != 0) {
-    g_mme.inTick.fetch_sub(1);
-    return;
+  if (g_mme.inTick.fetch_add(1) == 0) {
+    TickSeam(kTickSeamBetween);
+    if (chain == g_mme.chain && g_shell.playing && !g_shell.paused && !g_mme.stopping) {
+      g_mme.timer = 0;
+      g_tickChain = chain;
+      Tick();
+    }
   }
-  g_mme.timer = 0;
-  Tick();
   g_mme.inTick.fetch_sub(1);
 }

@@ -9,8 +9,7 @@ namespace {
 
 void Prime(bool withHeaderTempo) {
   std::lock_guard<std::mutex> guard(g_shell.lock);
-  g_rds.ring.clear();
-  g_rds.ringRead = 0;
+  ResetRingLocked();
   g_rds.ring.push_back(kPwNop1);
   g_rds.ring.push_back(kPwNop2);
   if (withHeaderTempo) {
@@ -75,7 +74,8 @@ bool RestartAt(int sixteenths) {
 
 void RunPlaySetUp() {
   short h = RdsHandle();
-  g_rds.sendCalls = 0;
+  // sendCalls is left alone: a feed of the last play may still be running,
+  // and it counts itself out.
   g_rds.stopCounter = 0;
   g_shell.playing = true;
   g_shell.paused = false;

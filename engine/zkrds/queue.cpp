@@ -55,18 +55,22 @@ bool CanStepLocked() { return g_shell.prepared && !g_shell.builder.Ended(); }
 void FeedQueue() {
   if (!g_shell.playing || !RdsOpen()) return;
   std::vector<WORD> block;
+  uint32_t generation = 0;
   {
     std::lock_guard<std::mutex> guard(g_shell.lock);
     while (RingPending() == 0 && CanStepLocked()) g_shell.builder.Step();
     size_t n = std::min<size_t>(RingPending(), 0x7FFF);
     auto from = g_rds.ring.begin() + static_cast<std::ptrdiff_t>(g_rds.ringRead);
     block.assign(from, from + static_cast<std::ptrdiff_t>(n));
+    generation = g_rds.ringGeneration;
   }
   if (block.empty()) return;
   SMPURESULT taken = SMPUPutSeqBlock(RdsHandle(), block.data(), static_cast<short>(block.size()));
   std::lock_guard<std::mutex> guard(g_shell.lock);
-  // A refused block stays in the ring and goes again at the next call.
-  if (taken > 0) {
+  // A refused block stays in the ring and goes again at the next call. One
+  // taken from a ring emptied since (a stop, a seek, a relocation) says
+  // nothing of the words the ring holds now.
+  if (taken > 0 && generation == g_rds.ringGeneration) {
     g_rds.ringRead += std::min<size_t>(static_cast<size_t>(taken), RingPending());
     CompactLocked();
     ++g_rds.blocksSent;
@@ -79,25 +83,25 @@ void FeedQueue() {
 
 size_t RingPending() { return g_rds.ring.size() - g_rds.ringRead; }
 
-void ClearRing() {
-  std::lock_guard<std::mutex> guard(g_shell.lock);
+void ResetRingLocked() {
   g_rds.ring.clear();
   g_rds.ringRead = 0;
+  ++g_rds.ringGeneration;
+}
+
+void ClearRing() {
+  std::lock_guard<std::mutex> guard(g_shell.lock);
+  ResetRingLocked();
 }
 
 PlayEmitter* OutEmitter() { return &g_emitter; }
 
 void OutPreparePlay() {
-  g_rds.ring.clear();
-  g_rds.ringRead = 0;
+  ResetRingLocked();
   g_emitter.Reset(g_shell.builder.TimeBase());
 }
 
-void OutStop(bool) {
-  std::lock_guard<std::mutex> guard(g_shell.lock);
-  g_rds.ring.clear();
-  g_rds.ringRead = 0;
-}
+void OutStop(bool) { ClearRing(); }
 
 void OutAfterStep() {}
 

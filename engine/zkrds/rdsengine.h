@@ -48,6 +48,8 @@ struct RdsState {
   // It grows rather than overwrite words not yet handed over.
   std::vector<PlayEventWord> ring;
   size_t ringRead = 0;
+  // Counts the times the ring was emptied for a new start (under the lock).
+  uint32_t ringGeneration = 0;
   uint32_t tickCarry = 0;
 
   // Play state.
@@ -89,6 +91,9 @@ void SendSongPositionToPorts(int sixteenths);
 void ReleaseRdsPlay();
 // The ring (queue.cpp).
 void ClearRing();
+// Under the lock: the ring emptied for a new start; a feed under way then
+// drops what the device told it.
+void ResetRingLocked();
 size_t RingPending();
 // Play set-up after the interface reports its sequencer play active.
 void RunPlaySetUp();

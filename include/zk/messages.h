@@ -6,8 +6,8 @@
 constexpr UINT WM_ZK_PLAYNOTIFY = 2260;   // end of play, record events, hold
 constexpr UINT WM_ZK_PLAYEND = 2261;      // end of stream
 constexpr UINT WM_ZK_PLAYMARK = 2262;     // monitor mark: wParam nn, lParam value
-constexpr UINT WM_ZK_SETPLAYMON = 2263;   // lParam PlayMonRing or 0
-constexpr UINT WM_ZK_SETTEXTRING = 2264;  // lParam TextEventRing or 0
+constexpr UINT WM_ZK_SETPLAYMON = 2263;   // wParam its records, lParam PlayMonRing or 0
+constexpr UINT WM_ZK_SETTEXTRING = 2264;  // wParam its bytes, lParam TextEventRing or 0
 constexpr UINT WM_ZK_MIDIINPUT = 0x3C3;   // 963, as MM_MIM_DATA
 
 // Within the main program.

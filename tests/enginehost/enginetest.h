@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include <zk/messages.h>
 #include <zk/playdata.h>
 
 #include "enginehost.h"
@@ -119,6 +120,16 @@ class EngineTest : public ::testing::Test {
     EXPECT_EQ(ring[1].track, kMonTempo);
     EXPECT_EQ(ring[2].track, 0);
     EXPECT_TRUE(ring[2].keys[60 / 8] & (1 << (60 % 8)));
+    // Each ring comes with its size, as the engine's own section has it.
+    EXPECT_EQ(RingSizeAnnounced(WM_ZK_SETPLAYMON), 3000u);
+    EXPECT_EQ(RingSizeAnnounced(WM_ZK_SETTEXTRING), 32767u);
+  }
+
+  // wParam of the first message of this kind that handed over a ring.
+  WPARAM RingSizeAnnounced(UINT msg) {
+    for (const EngineMessage& m : host->Messages())
+      if (m.msg == msg && m.l != 0) return m.w;
+    return 0;
   }
 
   VirtualMidi vm;

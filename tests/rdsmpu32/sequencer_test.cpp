@@ -195,6 +195,42 @@ TEST_F(SmpuSequencer, TheQueueTakesOnlyWhatFits) {
   EXPECT_EQ(SMPUPutSeqBlock(h, nullptr, 1), SMPU_ERR_PARAM);
 }
 
+struct PutCall {
+  short handle;
+  SMPURESULT result = -99;
+  static DWORD WINAPI Run(LPVOID p) {
+    auto* c = static_cast<PutCall*>(p);
+    const WORD words[] = {0xE8F0, 0x9000, 0x3C64};
+    c->result = SMPUPutSeqBlock(c->handle, words, 3);
+    return 0;
+  }
+};
+
+TEST_F(SmpuSequencer, AHeldPutHasQueuedItsWordsAndReturnsWhenReleased) {
+  HANDLE reached = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  RdsHoldSeqPut(reached, release);
+  PutCall put{h};
+  HANDLE thread = CreateThread(nullptr, 0, PutCall::Run, &put, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(reached, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(thread, 50), static_cast<DWORD>(WAIT_TIMEOUT));
+  // The device goes on meanwhile, the words already in its queue.
+  SMPUENVINFO env{};
+  ASSERT_EQ(SMPUGetEnvInfo(h, &env), SMPU_OK);
+  EXPECT_EQ(env.queued, 3);
+  SetEvent(release);
+  ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(put.result, 3);
+  // Only the one put was held.
+  ResetEvent(reached);
+  const WORD more[] = {0xE8F0};
+  EXPECT_EQ(SMPUPutSeqBlock(h, more, 1), 1);
+  EXPECT_EQ(WaitForSingleObject(reached, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  CloseHandle(thread);
+  CloseHandle(reached);
+  CloseHandle(release);
+}
+
 TEST_F(SmpuSequencer, ActiveSeqPlayAndMonitorMarksRaiseEvents) {
   ASSERT_EQ(SMPUChkActiveSeqPlay(h), 0);
   ASSERT_EQ(SMPUSetActiveSeqPlay(h, 1), SMPU_OK);

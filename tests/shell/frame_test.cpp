@@ -3,15 +3,20 @@
 // text events and the display remote's sends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "appglobals.h"
+#include "binding.h"
 #include "engine.h"
 #include "errlog.h"
 #include "frame.h"
 #include "placements.h"
+#include "portsetup.h"
 #include "viewglobals.h"
 #include "viewwindows.h"
 #include "playstate.h"
@@ -24,6 +29,7 @@
 #include "testsupport.h"
 #include "vwinmm.h"
 #include "zk/messages.h"
+#include "testsongs.h"
 #include "textrecord.h"
 
 namespace {
@@ -110,8 +116,7 @@ TEST_F(FrameTest, TextEventsRunAndTheErrorLogRecordsEveryCommand) {
   std::vector<uint8_t> run = TextRecord(1, 5, 40, 9, 2, "Z:\\no\\such\\program.exe");
   std::copy(mci.begin(), mci.end(), ring.begin());
   std::copy(run.begin(), run.end(), ring.begin() + mci.size());
-  g_settings.cmdBuffer = static_cast<int16_t>(ring.size());
-  SendMessageA(g_app.frame, WM_ZK_SETTEXTRING, 0, reinterpret_cast<LPARAM>(ring.data()));
+  SendMessageA(g_app.frame, WM_ZK_SETTEXTRING, ring.size(), reinterpret_cast<LPARAM>(ring.data()));
 
   VirtualMidi vm;
   ASSERT_TRUE(vm.Bind());
@@ -142,8 +147,7 @@ TEST_F(FrameTest, MonitorRecordsAreCopiedUpToTheEnginesMark) {
   ring[2].track = 0, ring[2].value = 12, ring[2].level = 10;
   ring[3].track = 0, ring[3].value = 13;
   ring[4].track = 1, ring[4].value = 99;
-  g_settings.pmonBuffer = 5;
-  SendMessageA(g_app.frame, WM_ZK_SETPLAYMON, 0, reinterpret_cast<LPARAM>(ring.data()));
+  SendMessageA(g_app.frame, WM_ZK_SETPLAYMON, ring.size(), reinterpret_cast<LPARAM>(ring.data()));
   g_prog.playTrackData[0] = PlayMonRecord{};
   g_prog.playTrackData[1] = PlayMonRecord{};
   g_rec.compareStopAt = 3;
@@ -164,6 +168,218 @@ TEST_F(FrameTest, MonitorRecordsAreCopiedUpToTheEnginesMark) {
   EXPECT_EQ(g_rings.monRing, nullptr);
   EXPECT_EQ(g_prog.playTrackData[1].value, 21);
   EXPECT_EQ(g_rec.clears, 1);
+}
+
+// The MCI strings the frame sent, in order.
+std::vector<std::string> MciStrings(VirtualMidi& vm) {
+  std::vector<std::string> out;
+  for (int i = 0, n = vm.LogCount(); i < n; ++i) {
+    VMidiLogEntry e{};
+    if (vm.LogEntry(i, &e) && e.kind == kVmMci)
+      out.emplace_back(reinterpret_cast<const char*>(e.data), std::min<int32_t>(e.length, sizeof e.data));
+  }
+  return out;
+}
+
+// The engine's rings lie at the start of blocks far larger than they are,
+// filled with what no ring holds, so a reader that does not wrap where the
+// engine does finds it.
+struct OversizedRings {
+  static constexpr int kBlockRecords = 5000;  // as much as [play] PMonBuffer says
+  static constexpr int kBlockBytes = 40000;   // as much as [play] CmdBuffer says
+  std::vector<PlayMonRecord> monitor;
+  std::vector<uint8_t> text = std::vector<uint8_t>(kBlockBytes, 'X');
+  int monitorSize, textSize;
+  int monitorAt = 0, textAt = 0;
+  OversizedRings(int records, int bytes) : monitor(kBlockRecords), monitorSize(records), textSize(bytes) {
+    for (PlayMonRecord& r : monitor) {
+      r = PlayMonRecord{};
+      r.track = 1;
+      r.value = 999;
+    }
+    g_settings.pmonBuffer = kBlockRecords;
+    g_settings.cmdBuffer = static_cast<int16_t>(kBlockBytes);
+  }
+  void Announce(WPARAM records, WPARAM bytes) {
+    SendMessageA(g_app.frame, WM_ZK_SETPLAYMON, records, reinterpret_cast<LPARAM>(monitor.data()));
+    SendMessageA(g_app.frame, WM_ZK_SETTEXTRING, bytes, reinterpret_cast<LPARAM>(text.data()));
+  }
+  // Writes as the engine does; returns the monitor index after the record.
+  int PutMonitor(const PlayMonRecord& r) {
+    monitor[monitorAt] = r;
+    monitorAt = (monitorAt + 1) % monitorSize;
+    return monitorAt;
+  }
+  int PutText(const std::vector<uint8_t>& record) {
+    for (uint8_t b : record) {
+      text[textAt] = b;
+      textAt = (textAt + 1) % textSize;
+    }
+    return textAt;
+  }
+};
+
+TEST_F(FrameTest, MonitorRingWrapsWhereTheEngineSaysItEnds) {
+  OversizedRings rings(5, 256);
+  rings.Announce(5, 256);
+  EXPECT_EQ(g_rings.monCount, 5);
+  EXPECT_EQ(g_rings.textSize, 256);
+  g_prog.playTrackData[0] = PlayMonRecord{};
+  g_prog.playTrackData[1] = PlayMonRecord{};
+  // Three turns of the ring, the host reading up to each mark.
+  for (int i = 0; i < 15; ++i) {
+    PlayMonRecord r{};
+    r.track = 0;
+    r.value = static_cast<uint16_t>(100 + i);
+    r.measure = static_cast<uint16_t>(i);
+    g_rec.compareStopAt = rings.PutMonitor(r);
+    SendMessageA(g_app.frame, WM_ZK_PLAYMARK, kMarkMonitor, g_rec.compareStopAt);
+    EXPECT_EQ(g_prog.playTrackData[0].value, 100 + i) << i;
+    EXPECT_EQ(g_rings.monRead, g_rec.compareStopAt) << i;
+  }
+  EXPECT_EQ(g_prog.playTrackData[1].value, 0);
+  EXPECT_EQ(g_rec.clears, 15);
+}
+
+TEST_F(FrameTest, TextRecordsAcrossTheWrapRunWhole) {
+  OversizedRings rings(4, 64);
+  rings.Announce(4, 64);
+  VirtualMidi vm;
+  ASSERT_TRUE(vm.Bind());
+  vm.LogClear();
+  // Records of 31 bytes in a ring of 64: most of them cross its end, and
+  // the ring turns five times.
+  std::vector<std::string> texts;
+  for (int i = 0; i < 10; ++i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "play cue%02d.wav", i);
+    texts.push_back(text + std::string(20 - std::strlen(text), ' '));
+    PlayMonRecord r{};
+    r.track = kMonText;
+    r.value = static_cast<uint16_t>(rings.PutText(TextRecord(0, 0, static_cast<uint16_t>(i), 1, 1, texts.back().c_str())));
+    g_rec.compareStopAt = rings.PutMonitor(r);
+    SendMessageA(g_app.frame, WM_ZK_PLAYMARK, kMarkMonitor, g_rec.compareStopAt);
+  }
+  EXPECT_EQ(MciStrings(vm), texts);
+}
+
+TEST_F(FrameTest, RingsWithoutTheirSizeAreNotRead) {
+  OversizedRings rings(5, 256);
+  rings.Announce(0, 0);
+  EXPECT_EQ(g_rings.monRing, nullptr);
+  EXPECT_EQ(g_rings.textRing, nullptr);
+  g_prog.playTrackData[1] = PlayMonRecord{};
+  SendMessageA(g_app.frame, WM_ZK_PLAYMARK, kMarkMonitor, 1);
+  EXPECT_EQ(g_prog.playTrackData[1].value, 0);
+  // The engine lets them go the same way.
+  rings.Announce(5, 256);
+  ASSERT_NE(g_rings.monRing, nullptr);
+  SendMessageA(g_app.frame, WM_ZK_SETPLAYMON, 0, 0);
+  EXPECT_EQ(g_rings.monRing, nullptr);
+}
+
+// An MCI string as the song holds it: command 0x99 and its text, five bytes
+// to each 0xF7 event.
+std::vector<StepEvent> MciEvents(const std::string& text) {
+  std::vector<StepEvent> events{E(0x99)};
+  for (size_t i = 0; i < text.size(); i += 5) {
+    uint8_t b[5] = {};
+    text.copy(reinterpret_cast<char*>(b), 5, i);
+    events.push_back(StepEvent{0xF7, b[0], static_cast<uint16_t>(b[1] | b[2] << 8),
+                               static_cast<uint16_t>(b[3] | b[4] << 8)});
+  }
+  return events;
+}
+
+// Every monitor record the frame has gone past, taken when it tells the
+// engine it has read them.
+struct PassedRecords {
+  zkengine::ClearPlayMonDartyFn engineClear = nullptr;
+  uint16_t read = 0;
+  std::vector<PlayMonRecord> records;
+};
+PassedRecords g_passed;
+
+int WINAPI CollectThenClear() {
+  for (uint16_t i = g_passed.read; g_rings.monRing && i != g_rings.monRead; i = (i + 1) % g_rings.monCount)
+    g_passed.records.push_back(g_rings.monRing[i]);
+  g_passed.read = g_rings.monRead;
+  return g_passed.engineClear();
+}
+
+// The stream engine on the virtual device plays into the frame with rings
+// far smaller than [play] names: the frame reads them as the engine made
+// them, and every text the song holds runs once, whole, in order.
+TEST_F(FrameTest, EngineRingsThatWrapSeveralTimesAreReadAsTheEngineMadeThem) {
+  VirtualMidi vm;
+  ASSERT_TRUE(vm.Bind());
+  // The engine's section, read when it is loaded; [play] says otherwise.
+  ASSERT_TRUE(WritePrivateProfileSectionA("zkpoly", "PMonBuffer=16\0CmdBuffer=300\0PreGet=8\0", "ZKFW95.INI"));
+  const AppSettings saved = g_settings;
+  g_settings.pmonBuffer = 5000;
+  g_settings.cmdBuffer = static_cast<int16_t>(40000);
+  std::strcpy(g_settings.applet, "zkpoly.dll");
+  const int32_t outPorts[5] = {0, -1, -1, -1, 0};
+  std::memcpy(g_settings.outPorts, outPorts, sizeof outPorts);
+  g_settings.inPorts[0] = g_settings.inPorts[1] = -1;
+  g_engine = EngineEntries{};
+  BindEngine();
+  ASSERT_NE(g_engine.library, nullptr);
+  SetUpPorts();
+  g_engine.setParentFrame(g_app.frame, nullptr);
+  g_engine.setPlayMonMode(1);
+
+  // Forty texts of 24 bytes in a ring of 300, each with a note; the track's
+  // records go round a ring of 16 several times.
+  SongBlocks song;
+  std::vector<StepEvent> events;
+  std::vector<std::string> texts;
+  for (int i = 0; i < 40; ++i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "play cue%02d.wav", i);
+    texts.push_back(text);
+    for (const StepEvent& e : MciEvents(text)) events.push_back(e);
+    events.push_back(E(static_cast<uint8_t>(60 + i % 12), 100, 120, 60));
+  }
+  for (int i = 0; i < 4; ++i) events.push_back(E(48, 100, 120, 60));
+  song.AddTrack(events);
+  vm.LogClear();
+  g_passed = PassedRecords{};
+  g_passed.engineClear = g_engine.clearPlayMonDarty;
+  g_engine.clearPlayMonDarty = CollectThenClear;
+  ASSERT_EQ(g_engine.play(0, 0, song.MakeTable(), 1), 1);
+  EXPECT_EQ(g_rings.monCount, 16);
+  EXPECT_EQ(g_rings.textSize, 300);
+  const DWORD start = GetTickCount();
+  MSG msg;
+  while (g_engine.checkPlaying() && GetTickCount() - start < 30000) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(1);
+  }
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  EXPECT_FALSE(g_engine.checkPlaying());
+  EXPECT_EQ(MciStrings(vm), texts);
+  int notes = 0;
+  for (const TickMsg& m : StreamShorts(DeviceLog(vm), 0)) notes += (m.second & 0xF0) == 0x90 && (m.second >> 16) != 0;
+  EXPECT_EQ(notes, 44);
+  // The frame went round the monitor ring several times, past records the
+  // engine wrote: the track's follow the song.
+  EXPECT_GT(g_passed.records.size(), 3u * 16u);
+  int lastEvent = -1;
+  for (const PlayMonRecord& r : g_passed.records) {
+    ASSERT_TRUE(r.track == 0 || r.track == kMonText || r.track == kMonTempo) << r.track;
+    if (r.track != 0) continue;
+    EXPECT_GE(r.eventIndex, lastEvent);
+    lastEvent = r.eventIndex;
+  }
+  EXPECT_EQ(lastEvent, static_cast<int>(events.size()) - 1);
+
+  g_engine.stopSeqPlay();
+  ReleasePorts();
+  FreeLibrary(g_engine.library);
+  g_engine = EngineEntries{};
+  g_settings = saved;
+  WritePrivateProfileStringA("zkpoly", nullptr, nullptr, "ZKFW95.INI");
 }
 
 // Hands the frame a copy of a mapping as the remote does; returns the copy.

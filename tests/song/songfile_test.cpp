@@ -122,6 +122,35 @@ TEST_F(SongFileTest, SaveWithoutBackupReplacesInPlace) {
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
 
+// An older backup gives way to the previous file only when that file could
+// become the backup: a save that fails keeps it.
+TEST_F(SongFileTest, OlderBackupGoesOnlyWhenTheNewOneIsInPlace) {
+  std::string path = dir.File("song.G36");
+  std::string backup = dir.File("song.BAK");
+  std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", path.c_str());
+  g_settings.makeBackup = 1;
+  WriteBytes(path, "previous");
+  WriteBytes(backup, "older");
+
+  // Another program holds the song open without delete sharing.
+  HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  EXPECT_EQ(kWriteShort, SaveSong(frame.hwnd()));
+  CloseHandle(lock);
+  EXPECT_EQ("previous", ReadFileBytes(path));
+  EXPECT_EQ("older", ReadFileBytes(backup));
+  EXPECT_FALSE(FileExists(dir.File("zkfw.tmp")));
+  ASSERT_EQ(1u, boxes.boxes.size());
+  EXPECT_EQ(UINT(IDS_CANNOT_WRITE), boxes.boxes[0].stringId);
+
+  // Once free, the save goes through and the previous file is the backup.
+  EXPECT_EQ(kWriteOk, SaveSong(frame.hwnd()));
+  EXPECT_EQ("previous", ReadFileBytes(backup));
+  EXPECT_EQ(3224u + 20 * 52 + 12, ReadFileBytes(path).size());
+  EXPECT_FALSE(FileExists(dir.File("zkfw.tmp")));
+}
+
 TEST_F(SongFileTest, FailedSaveLeavesThePreviousFileAlone) {
   std::string path = dir.File("song.G36");
   WriteBytes(path, "keep me");

@@ -7,6 +7,7 @@
 #include "appglobals.h"
 #include "controlfiles.h"
 #include "engine.h"
+#include "filterslots.h"
 #include "inifile.h"
 #include "playlist.h"
 #include "plugins.h"
@@ -30,6 +31,7 @@ class SongReadTest : public ::testing::Test {
     g_song.trackWriteMode = 0;
     g_app.portsUnavailable = 1;
     g_engine = EngineEntries{};
+    FreeFilterSlots();
   }
 
   void MakeSong(const std::string& ini) {
@@ -201,6 +203,83 @@ TEST_F(SongReadTest, FromTrackNineteenKeepsTheFirstEighteenAndLaterSavesAreWhole
   // The read mode does not narrow the next save.
   std::string saved = ReadFileBytes(Save("after.G36"));
   EXPECT_EQ(36, static_cast<uint8_t>(saved[520]));
+}
+
+TEST_F(SongReadTest, FromTrackNineteenBringsTheFileToTheSongsTimeBase) {
+  MakeSong("[OTHER]\norgTrack=2\nTimeBase=96\n");
+  SetTrack(1, {{50, 100, 96, 48}, {0xEC, 0, 0, 5}, {51, 90, 24, 12}});
+  std::string path = Save("slow.G36");
+
+  MakeSong("[OTHER]\norgTrack=18\nTimeBase=480\n");
+  g_song.trackFileMode = 2;
+  g_song.startTrack = 18;
+  ASSERT_EQ(1, ReadSongFile(frame.hwnd(), path.c_str()));
+  HGLOBAL h = SongEntry(kHeaderEntry);
+  EXPECT_EQ(480, static_cast<const SongHeader*>(GlobalLock(h))->timeBase);
+  GlobalUnlock(h);
+  std::vector<StepEvent> t = TrackEvents(19);
+  ASSERT_GE(t.size(), 3u);
+  EXPECT_EQ(480, t[0].step);   // a quarter at 96 is a quarter at 480
+  EXPECT_EQ(240, t[0].gate);
+  EXPECT_EQ(5, t[1].gate);     // a program number is not a time
+  EXPECT_EQ(120, t[2].step);
+  EXPECT_EQ(60, t[2].gate);
+}
+
+// The format of the test filter (tests/testfilter): its time base, tempo 120,
+// 4/4 and one track.
+std::string TestFilterImage(uint16_t timeBase, const std::vector<StepEvent>& track) {
+  auto le16 = [](uint16_t v) { return std::string{char(v & 0xFF), char(v >> 8)}; };
+  std::string s = "TESTSONG" + le16(timeBase) + le16(120) + "\x04\x04\x01";
+  s += le16(static_cast<uint16_t>(track.size()));
+  s.append(reinterpret_cast<const char*>(track.data()), track.size() * sizeof(StepEvent));
+  return s;
+}
+
+// A filter may leave a file at its own time base (the SMF filter does with
+// LOADONTBCVT=1) and says so in the song header it was given. Appended or
+// loaded from track 19, the events are brought to the song's time base; read
+// as the whole song, the song takes the file's header and keeps its times.
+TEST_F(SongReadTest, ForeignFileAtAnotherTimeBaseIsRescaledUnlessItIsTheWholeSong) {
+  struct Case {
+    int mode;
+    int track;
+    uint16_t timeBase;   // the song's after the read
+    StepEvent first, second;
+  };
+  const Case cases[] = {
+      {0, 1, 96, {50, 100, 96, 48}, {52, 90, 24, 12}},
+      {1, 1, 240, {50, 100, 240, 120}, {52, 90, 60, 30}},
+      {2, 19, 240, {50, 100, 240, 120}, {52, 90, 60, 30}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    MakeSong("[OTHER]\nTimeBase=240\n[Filter]\nImport0=zktestfilter.dll\n");
+    BindFilterSlots();
+    SetTrack(1, {{40, 100, 480, 100}});
+    std::string path = dir.File("tb96.tst");
+    WriteBytes(path, TestFilterImage(96, {{50, 100, 96, 48}, {52, 90, 24, 12}}));
+    g_song.trackFileMode = c.mode;
+    ASSERT_EQ(1, ReadSongFile(frame.hwnd(), path.c_str()));
+    EXPECT_TRUE(boxes.boxes.empty());
+    HGLOBAL h = SongEntry(kHeaderEntry);
+    EXPECT_EQ(c.timeBase, static_cast<const SongHeader*>(GlobalLock(h))->timeBase);
+    GlobalUnlock(h);
+    std::vector<StepEvent> t = TrackEvents(c.track);
+    size_t at = c.mode == 1 ? 1 : 0;   // appended after the song's note
+    ASSERT_EQ(at + 2, t.size());
+    for (const StepEvent& want : {c.first, c.second}) {
+      EXPECT_EQ(want.code, t[at].code);
+      EXPECT_EQ(want.vel, t[at].vel);
+      EXPECT_EQ(want.step, t[at].step);
+      EXPECT_EQ(want.gate, t[at].gate);
+      ++at;
+    }
+    if (c.mode == 2) {
+      EXPECT_EQ(40, TrackEvents(1).at(0).code);
+    }
+    FreeFilterSlots();
+  }
 }
 
 TEST_F(SongReadTest, PlaylistInAnyCaseStartsListPlay) {

@@ -10,6 +10,7 @@ struct DriverLog {
   using EntryFn = int(WINAPI*)(int, char*, int);
   using ClearFn = void(WINAPI*)();
   using FailFn = void(WINAPI*)(int);
+  using HoldFn = void(WINAPI*)(HANDLE, HANDLE);
 
   bool Bind() {
     HMODULE m = GetModuleHandleA("rdsmpu32.dll");
@@ -18,7 +19,8 @@ struct DriverLog {
     entry = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(GetProcAddress(m, "RdsCallLogEntry")));
     clear = reinterpret_cast<ClearFn>(reinterpret_cast<void*>(GetProcAddress(m, "RdsCallLogClear")));
     failPuts = reinterpret_cast<FailFn>(reinterpret_cast<void*>(GetProcAddress(m, "RdsFailSeqPuts")));
-    return count && entry && clear && failPuts;
+    holdPut = reinterpret_cast<HoldFn>(reinterpret_cast<void*>(GetProcAddress(m, "RdsHoldSeqPut")));
+    return count && entry && clear && failPuts && holdPut;
   }
   std::vector<std::string> Lines() const {
     std::vector<std::string> out;
@@ -46,4 +48,5 @@ struct DriverLog {
   EntryFn entry = nullptr;
   ClearFn clear = nullptr;
   FailFn failPuts = nullptr;
+  HoldFn holdPut = nullptr;
 };

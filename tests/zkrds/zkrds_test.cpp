@@ -39,6 +39,7 @@ class ZkRds : public EngineTest {
   void TearDown() override {
     // The driver library goes with the engine.
     if (log.failPuts) log.failPuts(0);
+    if (log.holdPut) log.holdPut(nullptr, nullptr);
     if (HasFailure() && log.count && GetModuleHandleA("rdsmpu32.dll"))
       for (const auto& l : log.Lines()) std::printf("  driver: %s\n", l.c_str());
     EngineTest::TearDown();
@@ -171,6 +172,51 @@ TEST_F(ZkRds, ARefusedQueueBlockIsSentAgain) {
   for (const auto& p : Played()) got.push_back(p.second);
   for (const auto& m : EverythingShorts()) want.push_back(m.second);
   EXPECT_EQ(got, want);
+}
+
+// The driver's next queue block held between taking its words and
+// telling the engine so.
+class HeldPut {
+ public:
+  explicit HeldPut(DriverLog& log) : log_(log) { log_.holdPut(reached_, release_); }
+  ~HeldPut() {
+    log_.holdPut(nullptr, nullptr);
+    SetEvent(release_);
+    CloseHandle(reached_);
+    CloseHandle(release_);
+  }
+  bool Reached() const { return WaitForSingleObject(reached_, 0) == WAIT_OBJECT_0; }
+  void Release() { SetEvent(release_); }
+
+ private:
+  DriverLog& log_;
+  HANDLE reached_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+TEST_F(ZkRds, ABlockTakenAcrossAStopAndPlayLeavesTheNewPlayWhole) {
+  Connect();
+  SongBlocks s(240);
+  std::vector<StepEvent> notes;
+  std::vector<int> want;
+  for (int key = 60; key < 72; ++key) {
+    notes.push_back(E(static_cast<uint8_t>(key), 100, 120, 60));
+    want.push_back(key);
+  }
+  s.AddTrack(notes);
+  HeldPut put(log);
+  ASSERT_EQ(Play(s), 1);
+  ASSERT_TRUE(host->PumpUntil([&] { return put.Reached(); }));
+  // While the first block's put has not returned, the host plays again.
+  Call<NoArgFn>(19);
+  vm.LogClear();
+  ASSERT_EQ(Play(s), 1);
+  put.Release();
+  ASSERT_TRUE(host->WaitForEnd());
+  std::vector<int> keysOn;
+  for (const auto& p : Played())
+    if ((p.second & 0xF0) == 0x90 && (p.second >> 16) != 0) keysOn.push_back((p.second >> 8) & 0x7F);
+  EXPECT_EQ(keysOn, want);
 }
 
 TEST_F(ZkRds, MonitorAndTextRecordsBehindMarks) {
