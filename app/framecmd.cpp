@@ -3,10 +3,14 @@
 // the MDI client.
 #include "appglobals.h"
 #include "binding.h"
+#include "engine.h"
 #include "frame.h"
 #include "frameinternal.h"
+#include "listplay.h"
+#include "playcontrol.h"
 #include "playstate.h"
 #include "programstate.h"
+#include "resource.h"
 #include "stepwnd.h"
 #include "viewglobals.h"
 
@@ -20,6 +24,7 @@ constexpr UINT kCmdCloseAll = 4003;
 constexpr UINT kCmdArrangeIcons = 4004;
 constexpr UINT kCmdPlayPalette = 4009;
 constexpr UINT kCmdPianoPalette = 4010;
+
 constexpr UINT kFirstPluginCommand = 4030;
 constexpr UINT kLastPluginCommand = 4399;
 
@@ -48,6 +53,38 @@ void ToPlugins(WPARAM wParam) {
     if (!p.id || !p.entry90) continue;
     auto command = reinterpret_cast<PluginCommandFn>(reinterpret_cast<void*>(p.entry90));
     command(MAKELONG(p.id, HIWORD(wParam)), g_prog.currentStep, LOWORD(wParam), 0);
+  }
+}
+
+// The play key resumes a paused play, else starts one when idle.
+void PlayKey(HWND frame) {
+  if (g_engine.checkPauseing && g_engine.checkPauseing()) {
+    PausePlay(frame);
+  } else if (!IsPlaying() && !g_play.busyFlag) {
+    SendMessageA(frame, WM_COMMAND, IDM_PLAY_START, 0);
+  }
+}
+
+void PauseCommand(HWND frame) {
+  if (!g_app.portsUnavailable) PausePlay(frame);
+}
+
+HWND ActiveChild() {
+  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+}
+
+// Commands refused while playing or busy.
+void IdleCommand(HWND frame, UINT id) {
+  switch (id) {
+    case IDM_PLAY_START:
+      StartPlay(frame, 0);
+      break;
+    case IDM_PLAY_POINT:
+      StartPointPlay(ActiveChild(), false);
+      break;
+    case IDM_PLAY_TRACK:
+      StartPointPlay(ActiveChild(), true);
+      break;
   }
 }
 
@@ -81,7 +118,20 @@ void FrameCommand(HWND frame, WPARAM wParam) {
     case kCmdPianoPalette:
       TogglePalette(g_views.pianoPalette);
       break;
+    case IDM_PLAY_KEY:
+      PlayKey(frame);
+      break;
+    case IDM_PLAY_STOP:
+      StopPlay(frame);
+      break;
+    case IDM_PLAY_PAUSE:
+      PauseCommand(frame);
+      break;
+    case kCmdNextListSong:  // refuses by itself while playing or busy
+      PlayNextListSong(frame);
+      break;
   }
   if (id >= kFirstPluginCommand && id <= kLastPluginCommand) ToPlugins(wParam);
+  if (!IsPlaying() && !g_play.busyFlag) IdleCommand(frame, id);
   DefFrameProcA(frame, g_app.mdiClient, WM_COMMAND, id, 0);
 }

@@ -32,6 +32,8 @@ constexpr LPARAM kNotifyRecordData2 = 257;
 constexpr LPARAM kNotifyHold = 1024;
 constexpr UINT kCmdStop = 2352;
 
+}  // namespace
+
 void ResetPlayCursors() {
   for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
     HWND editor = StepEditorOfTrack(n);
@@ -42,6 +44,8 @@ void ResetPlayCursors() {
   }
   ShowStatus(g_app.frame, kStatusMode, 1);
 }
+
+namespace {
 
 // Steps of the end of play that 2260/0 and 2261 share, before and after the
 // recording question.

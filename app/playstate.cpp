@@ -3,12 +3,32 @@
 #include "appglobals.h"
 #include "editmarks.h"
 #include "engine.h"
+#include "playcontrol.h"
 #include "settings.h"
+#include "songmodel.h"
+#include "stepwnd.h"
 #include "statusline.h"
 #include "toolpalette.h"
 #include "viewglobals.h"
 
 PlayState g_play;
+
+namespace {
+
+bool IsSongStepEditor(HWND window) {
+  for (int n = 1; window && n <= g_song.trackCount && n <= kMaxTracks; ++n)
+    if (StepEditorOfTrack(n) == window) return true;
+  return false;
+}
+
+// The note palette hidden at the start comes back over a step editor.
+void ShowNotePaletteAgain() {
+  if (!g_settings.notePallet || !g_views.notePalette || !g_app.mdiClient) return;
+  HWND active = reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0));
+  if (IsSongStepEditor(active)) ShowWindow(g_views.notePalette, SW_SHOWNOACTIVATE);
+}
+
+}  // namespace
 
 int IsPlaying() {
   if (g_app.portsUnavailable || !g_engine.checkPlaying) return 0;
@@ -16,15 +36,11 @@ int IsPlaying() {
 }
 
 void FinishPlay() {
-  if (g_settings.mmedia) {
-    for (int i = 0; i < kCommandSlots; ++i) {
-      if (!(g_play.playFilter & 0x8000) && g_settings.endMci[i][0])
-        mciSendStringA(g_settings.endMci[i], nullptr, 0, nullptr);
-      if (!(g_play.playFilter & 0x4000) && g_settings.endRun[i][0]) WinExec(g_settings.endRun[i], SW_SHOW);
-    }
-  }
+  RunPlayCommands(g_settings.endMci, g_settings.endRun);
   if (g_play.positionTimer && g_views.playPalette) KillTimer(g_views.playPalette, g_play.positionTimer);
   g_play.positionTimer = 0;
+  // The display panels and the conductor's tempo field refresh themselves.
+  ShowNotePaletteAgain();
   for (int entry : {0, 1, 2, 3, 4, 5, 7, 8, 11, 12}) SetToolButtonState(entry, 0);
   ShowStatus(g_app.frame, 0, 1);
 }

@@ -11,6 +11,12 @@ struct PlayState {
   uint32_t holdFlag = 0;           // set by the point-edit palettes
   uint32_t busyFlag = 0;           // a track mix, time-code generation or engine change runs
   uint32_t playFilter = 0;         // bit 0x8000: no end MCI strings, 0x4000: no end programs
+  // Record settings every start hands the engine (their dialogs set them).
+  uint32_t recordFilter = 0;
+  uint32_t acceptChannels = 0xFFFF;  // bit n: channel n + 1 is recorded
+  int32_t recordKeyLow = 0;
+  int32_t recordKeyHigh = 127;
+  uint32_t syncMode = 0;           // 0 internal, 1/2 Super MPU port A/B, 3 SMPTE
   // Seek shared with the play palette: target (0 none, else ms + 1), the
   // argument kept for it, the hold state.
   int32_t seekTarget = 0;

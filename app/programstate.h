@@ -46,6 +46,6 @@ extern volatile LONG g_playEnded;
 
 // The engine's end-of-play callback: sets the flag and wakes the main loop so
 // the end is handled at once rather than with the next unrelated message.
-void CALLBACK CallBackPlayEnd();
+extern "C" void CALLBACK CallBackPlayEnd();
 // Takes the flag (true once per end of play).
 bool TakePlayEnded();

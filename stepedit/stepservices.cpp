@@ -2,7 +2,26 @@
 
 #include "appglobals.h"
 #include "measures.h"
+#include "playmonentries.h"
+#include "programstate.h"
+#include "settings.h"
 #include "songmodel.h"
+#include "stepeditdata.h"
+#include "stepwnd.h"
+
+StepServiceHooks g_stepHooks;
+
+namespace {
+
+constexpr UINT kPlayMonitorTitle = 42;
+
+// The monitor keeps this address for its whole life; it reaches whatever
+// send routine the shell has set by the time it is called.
+int CALLBACK ForwardSendMidiNow(int status, int channelAndPort, int data1, int data2) {
+  return g_stepHooks.sendMidiNow ? g_stepHooks.sendMidiNow(status, channelAndPort, data1, data2) : 0;
+}
+
+}  // namespace
 
 void RenumberAllSameMeasureRefs() {
   for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
@@ -23,4 +42,42 @@ void SetSongModified() {
     GlobalUnlock(doc->trackWindows);
   }
   UnlockSongDocument(g_app.frame);
+}
+
+HWND OpenPlayMonitor() {
+  HWND monitor = g_playmon.window;
+  if (monitor && IsWindow(monitor)) {
+    HWND client = GetParent(monitor);
+    if (IsIconic(monitor)) SendMessageA(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(monitor), 0);
+    SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(monitor), 0);
+    SetFocus(monitor);
+    return monitor;
+  }
+  if (!g_playmon.createPlaymon) return nullptr;
+  // No colour setting is kept for the monitor: its value goes as 0.
+  if (g_playmon.setDefaults) g_playmon.setDefaults(g_prog.defaultFont, 0, g_settings.maxTrack);
+  if (g_playmon.setDefaults2) g_playmon.setDefaults2(g_settings.reversUpDown, ForwardSendMidiNow);
+  monitor = g_playmon.createPlaymon(g_app.mdiClient, LoadAppString(kPlayMonitorTitle).c_str(), 1);
+  // The monitor reports its window through the window setter; a monitor
+  // that does not still gets activated rather than opened twice.
+  if (monitor && !g_playmon.window) g_playmon.window = monitor;
+  return monitor;
+}
+
+void GetWndCharSize(HWND window, int* width, int* height) {
+  HFONT font = nullptr;
+  // Only a step editor's user data word is its record.
+  char name[32] = {};
+  if (window && GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, kStepEditorClass) == 0)
+    if (StepEditorData* ed = GetStepEditorData(window)) font = ed->font;
+  if (!font && window) font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+  if (!font) font = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  if (width) *width = tm.tmAveCharWidth;
+  if (height) *height = tm.tmHeight;
 }

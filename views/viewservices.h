@@ -15,3 +15,18 @@ int32_t TrackStepTotal(HWND editor, int track, int32_t* eventCount);
 void RefreshSongViews();
 // Repaints the play palette's four memory buttons.
 void RepaintMarkerButtons();
+
+// Forgets what the palettes last drew (so the next update draws in full) and
+// repaints the play, note and piano palettes and the location display.
+void InvalidateDisplayPanels();
+// Shows a tempo given in tenths, rounded to whole beats, in the conductor's
+// tempo field ("%3d"); nothing without a conductor.
+void SetConductorTempoText(int tempoTimes10);
+// Shows the song header's tempo in the conductor's tempo field.
+void ShowConductorTempo();
+// Brings the track set-up or track view window up to date after a step
+// editor changed its track; nothing when neither is open.
+void SyncTrackViews(HWND editor);
+// Updates the score view and has it redraw from its current editor
+// (WM_ZK_SCOREFOLLOW with 0); nothing when it is closed.
+void RefreshScoreView();

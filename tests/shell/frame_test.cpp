@@ -15,6 +15,7 @@
 #include "engine.h"
 #include "errlog.h"
 #include "frame.h"
+#include "inprocess.h"
 #include "placements.h"
 #include "portsetup.h"
 #include "viewglobals.h"
@@ -68,26 +69,10 @@ int WINAPI FakeImm(int status, int channel, int d1, int d2) {
 class FrameTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    settings_ = new TempSettingsFile;
-    // No engine is found: the test puts its recorders in the entries.
-    settings_->Write(
-        "[Play]\r\nApplet=noengine.dll\r\n[Default Display]\r\nView=0\r\n[OTHER]\r\nMAPISW=0\r\n"
-        "[MIDIIF]\r\nPort1Name=None\r\nPort2Name=None\r\nPort3Name=None\r\nPort4Name=None\r\n"
-        "[Default Font]\r\nHeight=-12\r\nWeight=400\r\nFaceName=Courier New\r\n"
-        "[DeskTop]\r\nConductor=0,1,1,0,0,0,0,0,200,0,300\r\n"
-        "ConductorFont=-16,0,0,0,700,0,0,0,128,0,0,0,0,Tahoma\r\n");
-    started_ = StartProgram(GetModuleHandleA(nullptr), nullptr, "", SW_SHOWNOACTIVATE);
+    started_ = StartInProcessShell();
+    settings_ = &InProcessSettings();
   }
-  static void TearDownTestSuite() {
-    g_engine = EngineEntries{};
-    if (g_app.frame) {
-      SendMessageA(g_app.frame, WM_CLOSE, 0, 0);
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-    if (started_) ShutDownProgram();
-    delete settings_;
-  }
+  static void TearDownTestSuite() { g_engine = EngineEntries{}; }
   void SetUp() override {
     ASSERT_TRUE(started_);
     ASSERT_NE(g_app.frame, nullptr);

@@ -27,6 +27,20 @@ BOOL CALLBACK CollectTop(HWND window, LPARAM lp) {
   return TRUE;
 }
 
+// Waits while this thread's own windows (the shell some suites start in the
+// test process) answer what other programs send them.
+bool PumpWait(HANDLE handle, DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD passed = GetTickCount() - start;
+    if (passed >= limitMs) return handle && WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+    const DWORD r = MsgWaitForMultipleObjects(handle ? 1 : 0, &handle, FALSE, limitMs - passed, QS_ALLINPUT);
+    if (handle && r == WAIT_OBJECT_0) return true;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+}
+
 std::vector<HWND> TopWindows(DWORD pid, const char* className) {
   FindTop f{pid, className, {}};
   EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&f));
@@ -192,7 +206,7 @@ HWND ShellProcess::WaitForFrame(DWORD limitMs) {
       return frame_;
     }
     if (!Running()) return nullptr;
-    Sleep(100);
+    PumpWait(nullptr, 100);
   }
   return nullptr;
 }
@@ -205,7 +219,7 @@ HWND ShellProcess::WaitForDialog(DWORD limitMs) {
     std::vector<HWND> dialogs = Dialogs();
     if (!dialogs.empty()) return dialogs[0];
     if (!Running()) return nullptr;
-    Sleep(100);
+    PumpWait(nullptr, 100);
   }
   return nullptr;
 }
@@ -213,7 +227,7 @@ HWND ShellProcess::WaitForDialog(DWORD limitMs) {
 bool ShellProcess::Close(DWORD limitMs) {
   if (!Running()) return true;
   if (frame_) PostMessageA(frame_, WM_CLOSE, 0, 0);
-  return WaitForSingleObject(info_.hProcess, limitMs) == WAIT_OBJECT_0;
+  return PumpWait(info_.hProcess, limitMs);
 }
 
 bool ShellProcess::Running() const {

@@ -1,0 +1,25 @@
+// Starting, pausing and stopping the engine from the frame's commands.
+#pragma once
+#include <windows.h>
+
+#include "settings.h"
+
+// Plays the whole song from startMs. Does nothing while playing, busy, with
+// the ports held elsewhere or without an engine.
+void StartPlay(HWND requester, int startMs);
+// Plays from the event under a step editor's caret, all tracks or the
+// editor's track alone. 1 started, 0 not (nothing under the caret to play
+// restores the stopped state).
+int StartPointPlay(HWND stepEditor, bool solo);
+// Stops a running play and restores the stopped state.
+void StopPlay(HWND owner);
+// Pauses, or resumes a paused play (the engine's toggle).
+void PausePlay(HWND window);
+
+// Start or end commands of play: the MCI strings, then the command lines,
+// only with the multimedia switch on and as the play filter lets them.
+void RunPlayCommands(const char (*mci)[kPathTextSize], const char (*run)[kPathTextSize]);
+
+// The copy of the song's handle table a start hands the engine (the engine
+// frees it when it stops). Null when the song has no table.
+HGLOBAL MakePlayHandleTable();

@@ -1,0 +1,51 @@
+#include "inprocess.h"
+
+#include <gtest/gtest.h>
+
+#include "appglobals.h"
+#include "engine.h"
+#include "startup.h"
+
+namespace {
+
+TempSettingsFile* g_settingsFile = nullptr;
+bool g_started = false;
+bool g_tried = false;
+
+class InProcessShell : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    g_engine = EngineEntries{};
+    if (g_started && g_app.frame) {
+      SendMessageA(g_app.frame, WM_CLOSE, 0, 0);
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    if (g_started) ShutDownProgram();
+    g_started = false;
+    delete g_settingsFile;
+    g_settingsFile = nullptr;
+  }
+};
+::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new InProcessShell);
+
+}  // namespace
+
+TempSettingsFile& InProcessSettings() {
+  if (!g_settingsFile) g_settingsFile = new TempSettingsFile;
+  return *g_settingsFile;
+}
+
+bool StartInProcessShell() {
+  if (g_tried) return g_started;
+  g_tried = true;
+  // No engine is found: each suite binds what it needs.
+  InProcessSettings().Write(
+      "[Play]\r\nApplet=noengine.dll\r\n[Default Display]\r\nView=0\r\n[OTHER]\r\nMAPISW=0\r\n"
+      "[MIDIIF]\r\nPort1Name=None\r\nPort2Name=None\r\nPort3Name=None\r\nPort4Name=None\r\n"
+      "[Default Font]\r\nHeight=-12\r\nWeight=400\r\nFaceName=Courier New\r\n"
+      "[DeskTop]\r\nConductor=0,1,1,0,0,0,0,0,200,0,300\r\n"
+      "ConductorFont=-16,0,0,0,700,0,0,0,128,0,0,0,0,Tahoma\r\n");
+  g_started = StartProgram(GetModuleHandleA(nullptr), nullptr, "", SW_SHOWNOACTIVATE);
+  return g_started;
+}
