@@ -5,6 +5,7 @@
 
 #include "appglobals.h"
 #include "placements.h"
+#include "playstate.h"
 #include "programstate.h"
 #include "resource.h"
 #include "settingsblock.h"
@@ -119,6 +120,11 @@ std::string FormatCommandFailure(int code, int kind, int track, int measure, int
 std::string FormatCommandRun(int kind, int track, int measure, int step, int eventIndex,
                              const std::string& text) {
   return LinePrefix(eventIndex, track, measure, step) + (kind == 0 ? " | MCI:" : kind == 1 ? " | RUN:" : " | ???:") + text + "\r\n";
+}
+
+void ClearErrLog() {
+  if (IsPlaying()) return;
+  if (HWND edit = LogEdit(g_logs.errLog)) SetWindowTextA(edit, "");
 }
 
 std::string ErrLogText() {

@@ -36,6 +36,8 @@ void AddCommandRunLogEntry(int kind, int track, int measure, int step, int event
 void AddErrLogEntry(int stringId, int track, int eventIndex);
 // Appends a finished line when the log is below its limit; false when dropped.
 bool AppendErrLogLine(const std::string& line);
+// Empties the error log (not while a song plays).
+void ClearErrLog();
 // The error log's whole text (empty without a window).
 std::string ErrLogText();
 

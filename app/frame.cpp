@@ -6,6 +6,8 @@
 #include "errlog.h"
 #include "frameinternal.h"
 #include "framelayout.h"
+#include "framemenu.h"
+#include "midistepinput.h"
 #include "msgbox.h"
 #include "playstate.h"
 #include "portsetup.h"
@@ -90,7 +92,7 @@ void OnClose(HWND frame) {
   g_prog.currentFont = nullptr;
   // A program that runs without the ports leaves them to the one that has
   // them.
-  if (!g_app.portsUnavailable && g_engine.stopMIDIInPort) g_engine.stopMIDIInPort();
+  StopMidiInput();
   CloseMidiInput();
   if (!g_app.portsUnavailable && g_engine.closeMIDIPort) g_engine.closeMIDIPort();
   PluginsFrameClose();
@@ -204,6 +206,7 @@ LRESULT CALLBACK MPFrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM 
     case WM_SYSCOMMAND:
       return OnSysCommand(frame, wParam, lParam);
     case WM_INITMENU:
+      UpdateFrameMenus(reinterpret_cast<HMENU>(wParam));
       return 0;
     case WM_MENUSELECT:
       ShowMenuHelp(frame, wParam, lParam);

@@ -5,9 +5,11 @@
 #include "binding.h"
 #include "engine.h"
 #include "frame.h"
+#include "errlog.h"
 #include "frameinternal.h"
 #include "listplay.h"
 #include "playcontrol.h"
+#include "playmarkers.h"
 #include "playstate.h"
 #include "programstate.h"
 #include "resource.h"
@@ -24,6 +26,12 @@ constexpr UINT kCmdCloseAll = 4003;
 constexpr UINT kCmdArrangeIcons = 4004;
 constexpr UINT kCmdPlayPalette = 4009;
 constexpr UINT kCmdPianoPalette = 4010;
+
+constexpr UINT kCmdClearErrLog = 6110;
+constexpr UINT kCmdWindBack = 2358;
+constexpr UINT kCmdWindForward = 2359;
+constexpr UINT kCmdFirstMarker = 2380;  // 2380-2383, markers 1-4
+constexpr UINT kCmdLastMarker = 2383;
 
 constexpr UINT kFirstPluginCommand = 4030;
 constexpr UINT kLastPluginCommand = 4399;
@@ -79,6 +87,9 @@ void IdleCommand(HWND frame, UINT id) {
     case IDM_PLAY_START:
       StartPlay(frame, 0);
       break;
+    case IDM_PLAY_MEASURE:
+      StartMeasurePlay(ActiveChild());
+      break;
     case IDM_PLAY_POINT:
       StartPointPlay(ActiveChild(), false);
       break;
@@ -130,7 +141,15 @@ void FrameCommand(HWND frame, WPARAM wParam) {
     case kCmdNextListSong:  // refuses by itself while playing or busy
       PlayNextListSong(frame);
       break;
+    case kCmdClearErrLog:
+      ClearErrLog();
+      break;
+    case kCmdWindBack:
+    case kCmdWindForward:
+      WindButtonReleased(frame, id);
+      break;
   }
+  if (id >= kCmdFirstMarker && id <= kCmdLastMarker) PressMarker(frame, static_cast<int>(id - kCmdFirstMarker) + 1);
   if (id >= kFirstPluginCommand && id <= kLastPluginCommand) ToPlugins(wParam);
   if (!IsPlaying() && !g_play.busyFlag) IdleCommand(frame, id);
   DefFrameProcA(frame, g_app.mdiClient, WM_COMMAND, id, 0);

@@ -15,9 +15,12 @@
 #include "songmodel.h"
 #include "statusline.h"
 #include "stepeditdata.h"
+#include "stepservices.h"
 #include "stepwnd.h"
 #include "textring.h"
 #include "viewglobals.h"
+#include "viewservices.h"
+#include "playcontrol.h"
 #include "zk/messages.h"
 
 FrameRings g_rings;
@@ -34,17 +37,6 @@ constexpr UINT kCmdStop = 2352;
 
 }  // namespace
 
-void ResetPlayCursors() {
-  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
-    HWND editor = StepEditorOfTrack(n);
-    StepEditorData* ed = GetStepEditorData(editor);
-    if (!ed) continue;
-    ed->playLine[0] = ed->playLine[1] = 0;
-    InvalidateRect(editor, nullptr, FALSE);
-  }
-  ShowStatus(g_app.frame, kStatusMode, 1);
-}
-
 namespace {
 
 // Steps of the end of play that 2260/0 and 2261 share, before and after the
@@ -56,11 +48,7 @@ void EndPlayFirst() {
 
 void EndPlayLast(HWND frame) {
   ResetPlayCursors();
-  if (g_play.partialPlay && g_play.measurePlayBlock) {
-    GlobalUnlock(g_play.measurePlayBlock);
-    GlobalFree(g_play.measurePlayBlock);
-    g_play.measurePlayBlock = nullptr;
-  }
+  if (g_play.partialPlay) FreeMeasurePlayBlock();
   if (g_playmon.window && g_app.mdiClient)
     SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_playmon.window), 0);
   PostMessageA(frame, WM_COMMAND, kCmdNextListSong, 0);
@@ -124,7 +112,7 @@ void CopyMonitorRecords() {
   for (int guard = 0; guard < g_rings.monCount; ++guard) {
     const PlayMonRecord record = g_rings.monRing[g_rings.monRead];
     if (record.track == kMonTempo) {
-      // The conductor's tempo field follows (its view is not there yet).
+      SetConductorTempoText(record.value);
     } else if (record.track == kMonText) {
       RunTextsUpTo(record.value);
     } else if (record.track >= 0 && record.track < g_song.trackCount && record.track < kMaxTracks) {
@@ -188,6 +176,7 @@ void OnPlayMark(HWND frame, WPARAM wParam, LPARAM lParam) {
   }
   switch (wParam) {
     case kMarkTempo:
+      SetConductorTempoText(static_cast<int>(lParam));
       break;
     case kMarkText:
       RunTextEvent(static_cast<int>(lParam));

@@ -11,8 +11,6 @@ void OnPlayMark(HWND frame, WPARAM wParam, LPARAM lParam);
 void OnSetPlayMon(WPARAM records, LPARAM ring);
 void OnSetTextRing(WPARAM bytes, LPARAM ring);
 void OnMidiInput(LPARAM message);
-// Clears the play position of every step editor of the song.
-void ResetPlayCursors();
 // Runs the one text record at offset of the text ring; returns the offset
 // past it, or -1 when there is nothing to read.
 int RunTextEvent(int offset);

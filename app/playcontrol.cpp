@@ -1,18 +1,22 @@
 #include "playcontrol.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "appglobals.h"
 #include "engine.h"
 #include "frameinternal.h"
 #include "playmonentries.h"
 #include "playrange.h"
+#include "playroutines.h"
 #include "playstate.h"
 #include "programstate.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
 #include "stepservices.h"
 #include "viewglobals.h"
+#include "viewservices.h"
 #include "zk/cmdcodes.h"
 
 namespace {
@@ -53,6 +57,14 @@ void PrepareEngine(int sync, bool partial) {
   SetModeForPlay(sync);
 }
 
+// The seek and hold words the frame shares with the play palette: a new play
+// or a stop leaves no jump half done.
+void ResetPlayPositionWords() {
+  g_play.seekTarget = 0;
+  g_play.holdReached = 0;
+  g_play.seekPending = 0;
+}
+
 void StartPositionTimer() {
   HWND palette = g_views.playPalette;
   if (!g_settings.playPallet || !palette) return;
@@ -65,9 +77,30 @@ void StartPositionTimer() {
 void BeginStart(bool wholeSong) {
   g_play.holdFlag = 0;
   if (wholeSong) g_play.recordingFlags = 0;
-  // Menus and tool buttons take the playing state from the menu rules when
-  // those are wired; nothing here yet.
+  BeginPlayControls(wholeSong, g_play.recordingFlags != 0);
   RenumberAllSameMeasureRefs();
+}
+
+// Puts a block of the starter's own into the track's entry of the copy.
+void ReplaceTrackBlock(HGLOBAL table, int track, HGLOBAL block) {
+  auto* t = static_cast<SongHandleTable*>(GlobalLock(table));
+  if (!t) return;
+  t->h[TrackEventsEntry(track)] = block;
+  GlobalUnlock(table);
+}
+
+// The track of a step editor that belongs to the open song, else 0.
+int EditorTrack(const StepEditorData* ed) {
+  if (!ed || ed->track < 1 || ed->track > g_song.trackCount || ed->track > kMaxTracks) return 0;
+  return ed->track;
+}
+
+HGLOBAL BlockOf(const std::vector<StepEvent>& events) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, events.size() * sizeof(StepEvent));
+  if (!block) return nullptr;
+  std::memcpy(GlobalLock(block), events.data(), events.size() * sizeof(StepEvent));
+  GlobalUnlock(block);
+  return block;
 }
 
 // Starts the whole song; false when the engine did not take the table.
@@ -83,20 +116,71 @@ bool EngineStartWhole(HWND requester, HGLOBAL table, int startMs) {
   return g_engine.play && g_engine.play(instance, HandleArg(requester), table, g_song.trackCount) != 0;
 }
 
+// The track's events and the editor's lines, locked for one look.
+class CaretView {
+ public:
+  CaretView(const StepEditorData& ed, HGLOBAL eventsHandle) : ed_(ed), eventsHandle_(eventsHandle) {
+    events_ = eventsHandle ? static_cast<const StepEvent*>(GlobalLock(eventsHandle)) : nullptr;
+    lines_ = ed.lineTable ? static_cast<const LineEntry*>(GlobalLock(ed.lineTable)) : nullptr;
+    count_ = events_ ? static_cast<int>(GlobalSize(eventsHandle) / sizeof(StepEvent)) : 0;
+    // The line table never holds more lines than it has room for.
+    lineCount_ = lines_ ? static_cast<int>(std::min<SIZE_T>(static_cast<SIZE_T>(std::max(ed.lineCount, 0)),
+                                                                GlobalSize(ed.lineTable) / sizeof(LineEntry)))
+                        : 0;
+  }
+  ~CaretView() {
+    if (lines_) GlobalUnlock(ed_.lineTable);
+    if (events_) GlobalUnlock(eventsHandle_);
+  }
+  CaretView(const CaretView&) = delete;
+  CaretView& operator=(const CaretView&) = delete;
+
+  // Event of the caret line (with the end event's fallback), kNoPlayEvent
+  // when there is nothing to play.
+  int Event() const { return PlayCaretEvent(events_, count_, lines_, lineCount_, PlayCaretLine(ed_)); }
+  const StepEvent* events() const { return events_; }
+  int count() const { return count_; }
+
+ private:
+  const StepEditorData& ed_;
+  HGLOBAL eventsHandle_;
+  const StepEvent* events_ = nullptr;
+  const LineEntry* lines_ = nullptr;
+  int count_ = 0;
+  int lineCount_ = 0;
+};
+
 // Event under the editor's caret in its track's block (a measure end gives
 // the event before it); kNoPlayEvent when there is nothing to play.
 int PointPlayEvent(const StepEditorData& ed, HGLOBAL eventsHandle) {
-  const auto* events = eventsHandle ? static_cast<const StepEvent*>(GlobalLock(eventsHandle)) : nullptr;
-  const auto* lines = ed.lineTable ? static_cast<const LineEntry*>(GlobalLock(ed.lineTable)) : nullptr;
-  const int count = static_cast<int>(GlobalSize(eventsHandle) / sizeof(StepEvent));
-  int e = PlayCaretEvent(events, count, lines, ed.lineCount, PlayCaretLine(ed));
-  if (e > 0 && events[e].code == kCodeMeasureEnd) --e;
-  if (lines) GlobalUnlock(ed.lineTable);
-  if (events) GlobalUnlock(eventsHandle);
+  const CaretView view(ed, eventsHandle);
+  int e = view.Event();
+  if (e > 0 && view.events()[e].code == kCodeMeasureEnd) --e;
   return e;
 }
 
+// The measure play's block for the caret, null when there is nothing under
+// the caret to play.
+HGLOBAL MeasureBlockAtCaret(const StepEditorData& ed, HGLOBAL eventsHandle) {
+  const CaretView view(ed, eventsHandle);
+  const int e = view.Event();
+  if (e == kNoPlayEvent) return nullptr;
+  return BlockOf(MeasurePlayBlockEvents(view.events(), view.count(), e));
+}
+
+// A starter found nothing to play: the copy goes, the stopped state returns.
+int NothingToPlay(HGLOBAL table) {
+  GlobalFree(table);
+  FinishPlay();
+  return 0;
+}
+
 }  // namespace
+
+void FreeMeasurePlayBlock() {
+  if (g_play.measurePlayBlock) GlobalFree(g_play.measurePlayBlock);
+  g_play.measurePlayBlock = nullptr;
+}
 
 void RunPlayCommands(const char (*mci)[kPathTextSize], const char (*run)[kPathTextSize]) {
   if (!g_settings.mmedia) return;
@@ -132,8 +216,9 @@ void StartPlay(HWND requester, int startMs) {
   HGLOBAL table = MakePlayHandleTable();
   if (!table) return;
   BeginStart(true);
-  // The play monitor window opens through its own view, not built here.
+  if (g_settings.playMonitor) OpenPlayMonitor();
   PrepareEngine(SyncArgument(), false);
+  ResetPlayPositionWords();
   if (!EngineStartWhole(requester, table, startMs)) {
     // The engine did not keep the table.
     GlobalFree(table);
@@ -146,42 +231,85 @@ void StopPlay(HWND owner) {
   if (g_app.portsUnavailable || !IsPlaying() || g_play.busyFlag) return;
   FinishPlay();
   if (g_engine.stopSeqPlay) g_engine.stopSeqPlay();
+  // The engine has let go of a measure play's block.
+  FreeMeasurePlayBlock();
   if (g_playmon.window && g_app.mdiClient)
     SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_playmon.window), 0);
   // The recording's conversion question belongs to recording.
   (void)owner;
   g_play.recordingFlags = 0;
+  ResetPlayPositionWords();
   ResetPlayCursors();
 }
 
 void PausePlay(HWND window) {
   if (g_play.busyFlag || !g_engine.seqPause) return;
   g_engine.seqPause(HandleArg(window));
-  if (g_views.playPalette) InvalidateRect(g_views.playPalette, nullptr, FALSE);
+  InvalidateDisplayPanels();
 }
 
 int StartPointPlay(HWND stepEditor, bool solo) {
   const StepEditorData* ed = GetStepEditorData(stepEditor);
-  if (!ed || !CanStart() || !g_engine.pointPlayExec) return 0;
-  const int track = ed->track;
-  if (track < 1 || track > g_song.trackCount || track > kMaxTracks) return 0;
+  const int track = EditorTrack(ed);
+  if (!track || !CanStart() || !g_engine.pointPlayExec) return 0;
   HGLOBAL table = MakePlayHandleTable();
   if (!table) return 0;
   BeginStart(false);
   const int e = PointPlayEvent(*ed, SongEntry(TrackEventsEntry(track)));
-  if (e == kNoPlayEvent) {
-    GlobalFree(table);
-    FinishPlay();
-    return 0;
-  }
+  if (e == kNoPlayEvent) return NothingToPlay(table);
   PrepareEngine(0, false);
   StartPositionTimer();
+  ResetPlayPositionWords();
   if (!g_engine.pointPlayExec(HandleArg(AppInstance()), HandleArg(stepEditor), table, g_song.trackCount,
-                              solo ? track : 0, e, track, 0)) {
+                              solo ? track : 0, e, track, 0))
+    return NothingToPlay(table);
+  PlaceStepCaret(stepEditor);
+  return 1;
+}
+
+int StartMeasurePlay(HWND stepEditor) {
+  const StepEditorData* ed = GetStepEditorData(stepEditor);
+  const int track = EditorTrack(ed);
+  if (!track || !CanStart() || !g_engine.pointPlayExec) return 0;
+  HGLOBAL table = MakePlayHandleTable();
+  if (!table) return 0;
+  BeginStart(false);
+  HGLOBAL block = MeasureBlockAtCaret(*ed, SongEntry(TrackEventsEntry(track)));
+  if (!block) return NothingToPlay(table);
+  // A block left by a measure play whose end never came goes now.
+  FreeMeasurePlayBlock();
+  g_play.measurePlayBlock = block;
+  PrepareEngine(0, true);
+  ReplaceTrackBlock(table, track, block);
+  StartPositionTimer();
+  ResetPlayPositionWords();
+  if (!g_engine.pointPlayExec(HandleArg(AppInstance()), HandleArg(stepEditor), table, g_song.trackCount, track, 0,
+                              track, 1)) {
+    FreeMeasurePlayBlock();
+    return NothingToPlay(table);
+  }
+  return 1;
+}
+
+int PreviewPlay(HWND stepEditor, HGLOBAL partEvents) {
+  const StepEditorData* ed = GetStepEditorData(stepEditor);
+  const int track = EditorTrack(ed);
+  if (!track || !partEvents || !CanStart() || !g_engine.pointPlayExec) return 0;
+  if (auto* events = static_cast<StepEvent*>(GlobalLock(partEvents))) {
+    PreviewRefsToMeasureEnds(events, static_cast<int>(GlobalSize(partEvents) / sizeof(StepEvent)));
+    GlobalUnlock(partEvents);
+  }
+  // A copy of its own: the engine frees the table it is handed.
+  HGLOBAL table = MakePlayHandleTable();
+  if (!table) return 0;
+  if (g_engine.setParentFrame) g_engine.setParentFrame(g_app.frame, CallBackPlayEnd);
+  g_play.partialPlay = 1;
+  SetModeForPlay(0);
+  ReplaceTrackBlock(table, track, partEvents);
+  if (!g_engine.pointPlayExec(HandleArg(AppInstance()), HandleArg(stepEditor), table, g_song.trackCount, track, 0,
+                              track, 1)) {
     GlobalFree(table);
-    FinishPlay();
     return 0;
   }
-  // The editor keeps its caret where it was.
   return 1;
 }

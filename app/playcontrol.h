@@ -11,10 +11,20 @@ void StartPlay(HWND requester, int startMs);
 // editor's track alone. 1 started, 0 not (nothing under the caret to play
 // restores the stopped state).
 int StartPointPlay(HWND stepEditor, bool solo);
+// Plays the measure under a step editor's caret, its track alone, with the
+// header tempo only. 1 started, 0 not.
+int StartMeasurePlay(HWND stepEditor);
+// Plays partEvents in place of the editor's track, alone, from its start
+// (its same-measure references become measure ends). 1 started, 0 not:
+// refused while a play runs, like the other starters.
+int PreviewPlay(HWND stepEditor, HGLOBAL partEvents);
 // Stops a running play and restores the stopped state.
 void StopPlay(HWND owner);
 // Pauses, or resumes a paused play (the engine's toggle).
 void PausePlay(HWND window);
+
+// Frees the last measure play's block (once the engine no longer plays it).
+void FreeMeasurePlayBlock();
 
 // Start or end commands of play: the MCI strings, then the command lines,
 // only with the multimedia switch on and as the play filter lets them.

@@ -4,12 +4,14 @@
 #include "editmarks.h"
 #include "engine.h"
 #include "playcontrol.h"
+#include "playroutines.h"
 #include "settings.h"
 #include "songmodel.h"
 #include "stepwnd.h"
 #include "statusline.h"
 #include "toolpalette.h"
 #include "viewglobals.h"
+#include "viewservices.h"
 
 PlayState g_play;
 
@@ -39,7 +41,9 @@ void FinishPlay() {
   RunPlayCommands(g_settings.endMci, g_settings.endRun);
   if (g_play.positionTimer && g_views.playPalette) KillTimer(g_views.playPalette, g_play.positionTimer);
   g_play.positionTimer = 0;
-  // The display panels and the conductor's tempo field refresh themselves.
+  InvalidateDisplayPanels();
+  ShowConductorTempo();
+  EndPlayControls();
   ShowNotePaletteAgain();
   for (int entry : {0, 1, 2, 3, 4, 5, 7, 8, 11, 12}) SetToolButtonState(entry, 0);
   ShowStatus(g_app.frame, 0, 1);

@@ -23,6 +23,7 @@ struct PlayState {
   int32_t seekArgument = 0;
   int32_t holdReached = 0;
   int32_t seekPending = 0;
+  int32_t windPosition = 0;        // play time (ms) the palette's wind buttons reached
   UINT_PTR positionTimer = 0;      // running on the play palette, 0 none
 };
 extern PlayState g_play;

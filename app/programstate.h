@@ -16,12 +16,14 @@ struct ProgramState {
   PlayMonRecord* playTrackData = nullptr;
   HGLOBAL soundInitBlock = nullptr;    // 2,048 bytes, locked for the run
   char* soundInitText = nullptr;
+  HGLOBAL immRecordBlock = nullptr;    // 64 bytes the Super MPU's immediate recording is handed
   HGLOBAL defaultFontBlock = nullptr;  // LOGFONT, locked for the run
   LOGFONTA* defaultFont = nullptr;
   HFONT currentFont = nullptr;         // the step list's font
   HMENU popupMenus[kPopupMenuCount] = {};
   HMENU popupSubmenus[kPopupMenuCount] = {};
   HPEN whitePen = nullptr;
+  bool smpuDriverFound = false;        // the Super MPU driver library loaded at start-up
   HMODULE mapiLibrary = nullptr;
   void* mapiSendDocuments = nullptr;
   HACCEL accelerators = nullptr;

@@ -8,6 +8,8 @@
 #include "defaultfont.h"
 #include "frame.h"
 #include "placements.h"
+#include "midistepinput.h"
+#include "midisend.h"
 #include "playlist.h"
 #include "playmonhost.h"
 #include "playstate.h"
@@ -18,6 +20,8 @@
 #include "settingsblock.h"
 #include "songfile.h"
 #include "songmodel.h"
+#include "statusline.h"
+#include "stepservices.h"
 #include "stepwnd.h"
 #include "toolpalette.h"
 #include "trackattach.h"
@@ -58,7 +62,16 @@ void AllocateBlocks() {
                                                     kShareableZeroed);
   g_prog.soundInitText = AllocLocked<char>(g_prog.soundInitBlock, kSoundModuleInitSize, kShareableZeroed);
   AllocSettingsBlock();
+  g_prog.immRecordBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kImmRecordBlockSize);
   g_prog.defaultFont = AllocLocked<LOGFONTA>(g_prog.defaultFontBlock, sizeof(LOGFONTA), GMEM_MOVEABLE | GMEM_ZEROINIT);
+}
+
+void ShowStepInputMode() { ShowStatus(g_app.frame, kStatusMode, 1); }
+
+void InstallStepHooks() {
+  g_stepHooks.sendMidiNow = SendMidiNow;
+  g_stepHooks.startMidiInput = StartMidiInput;
+  g_stepHooks.showStepInputMode = ShowStepInputMode;
 }
 
 void KeepDirectories() {
@@ -87,7 +100,8 @@ void LoadMapi() {
 
 void BindEngineAndPorts() {
   if (g_app.portsUnavailable) return;
-  if (ProbeSmpuDriver()) BindSmpuExtras();
+  g_prog.smpuDriverFound = ProbeSmpuDriver() != 0;
+  if (g_prog.smpuDriverFound) BindSmpuExtras();
   if (g_engine.initializePlayback) g_engine.initializePlayback(0);
   BindEngine();
   SetUpPorts();
@@ -140,6 +154,8 @@ void ShutDownProgram() {
   FreeLocked(g_prog.playTrackBlock);
   g_prog.playTrackData = nullptr;
   FreeSettingsBlock();
+  if (g_prog.immRecordBlock) GlobalFree(g_prog.immRecordBlock);
+  g_prog.immRecordBlock = nullptr;
   FreeLocked(g_prog.defaultFontBlock);
   g_prog.defaultFont = nullptr;
   for (const char* name : kPopupsDestroyed) {
@@ -198,6 +214,7 @@ int RunMainLoop() {
 bool StartProgram(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show) {
   g_app.instance = instance;
   g_settingsHooks.collectPlacements = SaveAllPlacements;
+  InstallStepHooks();
   g_prog.caretOffsets[0] = 3;
   g_prog.caretOffsets[1] = 0;
   ClearControllerPlugins();

@@ -30,6 +30,7 @@ struct StepEditorData {
   HGLOBAL rhythmInput;       // seven 32-bit values
   HGLOBAL fieldEdits;        // five field-edit windows
   uint32_t insertMode;       // EDIT/INSERT bit of the step input mode
+  int32_t viewFlags[2];      // [0] 1 while the event list is shown
 };
 
 constexpr int16_t kModeStepList = 0;

@@ -8,6 +8,7 @@
 #include "songmodel.h"
 #include "stepeditdata.h"
 #include "stepwnd.h"
+#include "viewglobals.h"
 
 StepServiceHooks g_stepHooks;
 
@@ -80,4 +81,30 @@ void GetWndCharSize(HWND window, int* width, int* height) {
   ReleaseDC(window, dc);
   if (width) *width = tm.tmAveCharWidth;
   if (height) *height = tm.tmHeight;
+}
+
+void PlaceStepCaret(HWND editor) {
+  const StepEditorData* ed = GetStepEditorData(editor);
+  if (!ed || GetFocus() != editor) return;
+  int width = 0, height = 0;
+  GetWndCharSize(editor, &width, &height);
+  const int y = ed->mode == kModeRhythmGrid ? ed->caretRow : (ed->caretRow - 1) * height;
+  SetCaretPos(ed->caretColumn * width, y);
+}
+
+void ResetPlayCursors() {
+  if (LockSongDocument(g_app.frame) == nullptr) return;
+  UnlockSongDocument(g_app.frame);
+  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
+    HWND editor = StepEditorOfTrack(n);
+    StepEditorData* ed = GetStepEditorData(editor);
+    if (!ed) continue;
+    ed->playLine[0] = ed->playLine[1] = 0;
+    InvalidateRect(editor, nullptr, FALSE);
+  }
+  PlaceStepCaret(g_prog.currentStep);
+  if (g_stepHooks.startMidiInput) g_stepHooks.startMidiInput();
+  if (g_views.playPalette) InvalidateRect(g_views.playPalette, nullptr, FALSE);
+  if (g_views.pianoPalette) InvalidateRect(g_views.pianoPalette, nullptr, FALSE);
+  if (g_stepHooks.showStepInputMode) g_stepHooks.showStepInputMode();
 }

@@ -11,8 +11,12 @@ void SetSongModified();
 // port, data 1, data 2). The shell sets it; until then the play monitor's
 // sends go nowhere.
 using SendMidiNowFn = int(CALLBACK*)(int status, int channelAndPort, int data1, int data2);
+// What the end of a play restarts in the shell: MIDI step input and the
+// status line's mode text.
 struct StepServiceHooks {
   SendMidiNowFn sendMidiNow = nullptr;
+  void (*startMidiInput)() = nullptr;
+  void (*showStepInputMode)() = nullptr;
 };
 extern StepServiceHooks g_stepHooks;
 
@@ -20,6 +24,16 @@ extern StepServiceHooks g_stepHooks;
 // monitor can create one, hands it its defaults and creates it as an MDI
 // child. Returns the monitor's window, null when there is none.
 HWND OpenPlayMonitor();
+
+// After a play: clears every step editor's play position and repaints it,
+// places the current editor's caret again, restarts MIDI step input and
+// repaints the palettes that show the position.
+void ResetPlayCursors();
+
+// Puts the editor's caret back where its caret fields say (in character
+// cells of its font; rhythm display keeps the caret's y in pixels). Only the
+// window that has the focus owns the caret.
+void PlaceStepCaret(HWND editor);
 
 // Average character width and character height of the window's font (the
 // step editor's own font, else the font the window reports, else the system

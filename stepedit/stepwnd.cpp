@@ -36,6 +36,7 @@ LRESULT OnCreate(HWND window) {
   SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(h));
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(ed));
   ed->selectionAnchor = ed->selectionEnd = -1;
+  ed->viewFlags[0] = 1;
   if (g_prog.defaultFont && g_prog.defaultFont->lfHeight != 0) ed->font = CreateFontIndirectA(g_prog.defaultFont);
   AttachTrackToEditor(ed, window, g_prog.publishedTrack);
   return 0;
@@ -70,13 +71,20 @@ void OnActivate(HWND window, LPARAM activated) {
   if (g_app.frame) SendMessageA(g_app.frame, WM_ZK_SETCURCHILD, 0, reinterpret_cast<LPARAM>(window));
 }
 
-void OnDestroy(HWND window) {
-  StepEditorData* ed = GetStepEditorData(window);
-  if (ed) {
-    ClearTableEntry(window, ed->track);
-    FreeTrackViewBuffers(ed);
-    if (ed->font) DeleteObject(ed->font);
+void DestroyFieldEdits(StepEditorData* ed) {
+  if (!ed->fieldEdits) return;
+  if (auto* fields = static_cast<HWND*>(GlobalLock(ed->fieldEdits))) {
+    const size_t count = GlobalSize(ed->fieldEdits) / sizeof(HWND);
+    for (size_t i = 0; i < count && i < 5; ++i)
+      if (fields[i] && IsWindow(fields[i])) DestroyWindow(fields[i]);
+    GlobalUnlock(ed->fieldEdits);
   }
+  GlobalFree(ed->fieldEdits);
+  ed->fieldEdits = nullptr;
+}
+
+void OnDestroy(HWND window) {
+  FreeTrackWindowData(window);
   if (g_prog.activeChild == window) g_prog.activeChild = nullptr;
   if (g_prog.currentStep == window) g_prog.currentStep = g_prog.currentStepCopy = nullptr;
 }
@@ -91,6 +99,17 @@ void OnNcDestroy(HWND window) {
 }
 
 }  // namespace
+
+void FreeTrackWindowData(HWND window) {
+  StepEditorData* ed = GetStepEditorData(window);
+  if (!ed) return;
+  ClearTableEntry(window, ed->track);
+  FreeTrackViewBuffers(ed);
+  ed->companion = nullptr;
+  if (ed->font) DeleteObject(ed->font);
+  ed->font = nullptr;
+  DestroyFieldEdits(ed);
+}
 
 LRESULT CALLBACK MPMDISTEPWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

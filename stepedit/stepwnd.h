@@ -9,6 +9,9 @@ LRESULT CALLBACK MPMDISTEPWndProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 // The step editor of track n (1-based), or null.
 HWND StepEditorOfTrack(int track);
+// Clears the window's slot of the track window table and frees what the
+// window keeps: its line table and track buffers, font and field windows.
+void FreeTrackWindowData(HWND window);
 // The 1-based track of a step editor window; 0 for none.
 int GetStepWindowTrack(HWND window);
 int CountStepEditors();

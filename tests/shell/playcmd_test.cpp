@@ -13,6 +13,7 @@
 #include "binding.h"
 #include "engine.h"
 #include "inprocess.h"
+#include "playcontrol.h"
 #include "playstate.h"
 #include "portsetup.h"
 #include "programstate.h"
@@ -25,7 +26,9 @@
 #include "stepwnd.h"
 #include "testsongs.h"
 #include "testsupport.h"
+#include "toolpalette.h"
 #include "viewglobals.h"
+#include "viewwindows.h"
 #include "vwinmm.h"
 
 namespace {
@@ -66,6 +69,9 @@ struct PointRecord {
   int solo = -1;
   int event = -1;
   int track = -1;
+  int headerTempoOnly = -1;
+  std::vector<StepEvent> trackBlock;  // what the copy's entry of the track held
+  bool songEntryKept = false;         // the song's own table still names its block
 };
 PointRecord g_point;
 zkengine::PointPlayExecFn g_realPointPlayExec = nullptr;
@@ -76,6 +82,16 @@ int WINAPI RecordingPointPlayExec(int a, int b, HGLOBAL table, int trackCount, i
   g_point.solo = solo;
   g_point.event = event;
   g_point.track = track;
+  g_point.headerTempoOnly = headerTempoOnly;
+  if (const auto* t = static_cast<const SongHandleTable*>(GlobalLock(table))) {
+    HGLOBAL block = t->h[TrackEventsEntry(track)];
+    g_point.songEntryKept = block == SongEntry(TrackEventsEntry(track));
+    if (const auto* ev = static_cast<const StepEvent*>(GlobalLock(block))) {
+      g_point.trackBlock.assign(ev, ev + GlobalSize(block) / sizeof(StepEvent));
+      GlobalUnlock(block);
+    }
+    GlobalUnlock(table);
+  }
   return g_realPointPlayExec(a, b, table, trackCount, solo, event, track, headerTempoOnly);
 }
 
@@ -236,8 +252,21 @@ TEST_P(WholeSongTest, PlaysEveryNoteAtItsTickThenStops) {
   if (g_views.playPalette && g_settings.playPallet) {
     EXPECT_NE(g_play.positionTimer, 0u);
   }
+  // The playing state: play buttons off, the play button itself down.
+  for (int button : {0, 1, 2, 3, 4, 5, 7, 11, 12}) EXPECT_EQ(ToolButtonState(button), 1) << button;
+  EXPECT_EQ(ToolButtonState(8), 0);
+  HMENU menu = GetMenu(g_app.frame);
+  SendMessageA(g_app.frame, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+  EXPECT_TRUE(GetMenuState(menu, IDM_PLAY_START, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_FALSE(GetMenuState(menu, IDM_PLAY_STOP, MF_BYCOMMAND) & MF_GRAYED);
 
   ASSERT_TRUE(RunLoopUntil([this] { return !Playing() && MciTexts(vm_).size() == 2; }));
+  RunLoopFor(50);
+  for (int button : {0, 1, 2, 3, 4, 5, 7, 8, 11, 12}) EXPECT_EQ(ToolButtonState(button), 0) << button;
+  SendMessageA(g_app.frame, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+  EXPECT_FALSE(GetMenuState(menu, IDM_PLAY_START, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(menu, IDM_PLAY_STOP, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(IsWindow(g_app.frame));
   EXPECT_EQ(NoteMessages(vm_), kShortSongNotes);
   EXPECT_EQ(MciTexts(vm_), (std::vector<std::string>{"play start.wav", "play end.wav"}));
   EXPECT_EQ(g_play.positionTimer, 0u);
@@ -429,6 +458,373 @@ TEST_F(PlayCommandTest, PointPlayOnAnEmptyTrackRestoresTheStoppedState) {
   EXPECT_FALSE(Playing());
   EXPECT_EQ(g_point.calls, 0);
   EXPECT_EQ(MciTexts(vm_), std::vector<std::string>{"play end.wav"});
+}
+
+// The step-list row whose line starts at the event (rows count from 1).
+int RowOfEvent(HWND editor, int event) {
+  const StepEditorData* ed = GetStepEditorData(editor);
+  if (!ed) return 0;
+  const auto* lines = static_cast<const LineEntry*>(GlobalLock(ed->lineTable));
+  int row = 0;
+  for (int line = 0; lines && line < ed->lineCount && !row; ++line)
+    if (lines[line].firstEvent == static_cast<uint32_t>(event)) row = line + 1;
+  GlobalUnlock(ed->lineTable);
+  return row;
+}
+
+// Puts track 1's caret on the event's line.
+HWND CaretOnEvent(int event) {
+  HWND editor = EditorOfTrackOne(1);
+  if (!editor) return nullptr;
+  const int row = RowOfEvent(editor, event);
+  if (!row) return nullptr;
+  GetStepEditorData(editor)->caretRow = static_cast<int16_t>(row);
+  return editor;
+}
+
+std::vector<int> NoteOnKeys(VirtualMidi& vm) {
+  std::vector<int> keys;
+  for (const TickMsg& m : NoteMessages(vm))
+    if ((m.second & 0xF0) == 0x90 && (m.second >> 16) != 0) keys.push_back(static_cast<int>((m.second >> 8) & 0x7F));
+  return keys;
+}
+
+// Three measures: 60 62 | 64 65 | 67, the first with a program and a volume.
+const std::vector<StepEvent> kThreeMeasures = {
+    E(0xEC, 0, 0, 5), E(0xEB, 90, 0, 7), E(60, 100, 240, 120), E(62, 100, 240, 120), E(0xFD),
+    E(64, 100, 240, 120), E(65, 100, 240, 120), E(0xFD), E(67, 100, 240, 120), E(0xFD)};
+constexpr int kMeasure2First = 5;
+constexpr int kMeasure2End = 7;
+constexpr int kMeasure3First = 8;
+
+struct MeasureCase {
+  const char* name;
+  int caretEvent;
+  std::vector<int> keys;
+};
+
+class MeasurePlayTest : public PlayCommandTest, public ::testing::WithParamInterface<MeasureCase> {};
+
+TEST_P(MeasurePlayTest, PlaysTheCaretsMeasureAloneAndFreesItsBlock) {
+  SetTrackOne(kThreeMeasures);
+  ASSERT_NE(CaretOnEvent(GetParam().caretEvent), nullptr);
+  Command(IDM_PLAY_MEASURE);
+  ASSERT_TRUE(Playing());
+  EXPECT_EQ(g_play.partialPlay, 1u);
+  EXPECT_EQ(g_point.solo, 1);
+  EXPECT_EQ(g_point.event, 0);
+  EXPECT_EQ(g_point.headerTempoOnly, 1);
+  // The engine got a block of the measure's own; the song keeps its block.
+  EXPECT_FALSE(g_point.songEntryKept);
+  ASSERT_FALSE(g_point.trackBlock.empty());
+  EXPECT_EQ(g_point.trackBlock.back().code, 0xFE);
+  HGLOBAL block = g_play.measurePlayBlock;
+  ASSERT_NE(block, nullptr);
+  ASSERT_TRUE(RunLoopUntil([this] { return !Playing() && !MciTexts(vm_).empty(); }));
+  RunLoopFor(100);
+  EXPECT_EQ(NoteOnKeys(vm_), GetParam().keys);
+  EXPECT_EQ(g_play.measurePlayBlock, nullptr);
+  EXPECT_EQ(GlobalSize(block), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MeasurePlayTest,
+    ::testing::Values(MeasureCase{"SecondMeasure", kMeasure2First, {64, 65}},
+                      MeasureCase{"LastNoteOfTheMeasure", kMeasure2First + 1, {64, 65}},
+                      // A caret on a measure end takes that measure and the next.
+                      MeasureCase{"OnAMeasureEnd", kMeasure2End, {64, 65, 67}}),
+    [](const ::testing::TestParamInfo<MeasureCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PlayCommandTest, MeasurePlayEndsItsLastNoteWithAGateZeroCopy) {
+  SetTrackOne(kThreeMeasures);
+  ASSERT_NE(CaretOnEvent(kMeasure2First), nullptr);
+  Command(IDM_PLAY_MEASURE);
+  ASSERT_EQ(g_point.trackBlock.size(), 4u);
+  EXPECT_EQ(g_point.trackBlock[0].code, 64);
+  EXPECT_EQ(g_point.trackBlock[1].code, 65);
+  EXPECT_EQ(g_point.trackBlock[2].code, 65);
+  EXPECT_EQ(g_point.trackBlock[2].gate, 0);
+  EXPECT_EQ(g_point.trackBlock[3].code, 0xFE);
+  ASSERT_TRUE(RunLoopUntil([this] { return !Playing(); }));
+}
+
+TEST_F(PlayCommandTest, MeasurePlayOfAnEmptyTrackPlaysNothing) {
+  SetTrackOne({});
+  ASSERT_NE(EditorOfTrackOne(1), nullptr);
+  Command(IDM_PLAY_MEASURE);
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ(g_point.calls, 0);
+  EXPECT_EQ(g_play.measurePlayBlock, nullptr);
+  EXPECT_EQ(MciTexts(vm_), std::vector<std::string>{"play end.wav"});
+}
+
+TEST_F(PlayCommandTest, PointPlayChasesProgramAndControllersThenContinuesFromTheCaret) {
+  SetTrackOne(kThreeMeasures);
+  ASSERT_NE(CaretOnEvent(kMeasure3First), nullptr);
+  Command(IDM_PLAY_POINT);
+  ASSERT_TRUE(RunLoopUntil([this] { return !Playing() && !MciTexts(vm_).empty(); }));
+  const std::vector<uint32_t> shorts = ImmediateShorts(vm_);
+  ASSERT_GE(shorts.size(), 4u);
+  EXPECT_EQ(shorts[0], M(0xC0, 5));
+  EXPECT_EQ(shorts[1], M(0xB0, 7, 90));
+  EXPECT_EQ(shorts[2] & 0xFF, 0xF2u);
+  EXPECT_GT(shorts[2] >> 8, 0u);
+  EXPECT_EQ(shorts[3], 0xFBu);
+  EXPECT_EQ(NoteOnKeys(vm_), std::vector<int>{67});
+}
+
+TEST_F(PlayCommandTest, PreviewPlaysThePartAloneWithItsReferencesAsMeasureEnds) {
+  SetTrackOne(kThreeMeasures);
+  HWND editor = EditorOfTrackOne(1);
+  ASSERT_NE(editor, nullptr);
+  const std::vector<StepEvent> part = {E(70, 100, 240, 120), E(0xFD), E(0xFC, 0, 0, 48), E(72, 100, 240, 120),
+                                       E(0xFE)};
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, part.size() * sizeof(StepEvent));
+  std::memcpy(GlobalLock(block), part.data(), part.size() * sizeof(StepEvent));
+  GlobalUnlock(block);
+
+  ASSERT_EQ(PreviewPlay(editor, block), 1);
+  EXPECT_EQ(g_play.partialPlay, 1u);
+  EXPECT_EQ(g_point.solo, 1);
+  EXPECT_EQ(g_point.headerTempoOnly, 1);
+  EXPECT_FALSE(g_point.songEntryKept);
+  // A preview runs no start commands and changes no song data.
+  EXPECT_TRUE(MciTexts(vm_).empty());
+  ASSERT_TRUE(RunLoopUntil([this] { return !Playing(); }));
+  RunLoopFor(100);
+  EXPECT_EQ(NoteOnKeys(vm_), (std::vector<int>{70, 72}));
+  const auto* after = static_cast<const StepEvent*>(GlobalLock(block));
+  EXPECT_EQ(after[2].code, 0xFD);
+  GlobalUnlock(block);
+  // The part's block is the dialog's: still there after the play.
+  EXPECT_NE(GlobalSize(block), 0u);
+  GlobalFree(block);
+}
+
+TEST_F(PlayCommandTest, PreviewIsRefusedWhileASongPlays) {
+  SetTrackOne(LongSong());
+  HWND editor = EditorOfTrackOne(1);
+  ASSERT_NE(editor, nullptr);
+  Command(IDM_PLAY_START);
+  ASSERT_TRUE(Playing());
+  const std::vector<StepEvent> part = {E(70, 100, 240, 120), E(0xFE)};
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, part.size() * sizeof(StepEvent));
+  std::memcpy(GlobalLock(block), part.data(), part.size() * sizeof(StepEvent));
+  GlobalUnlock(block);
+  EXPECT_EQ(PreviewPlay(editor, block), 0);
+  EXPECT_EQ(g_point.calls, 0);
+  EXPECT_EQ(g_play.partialPlay, 0u);
+  Command(IDM_PLAY_STOP);
+  GlobalFree(block);
+}
+
+// Start and end commands by the multimedia switch and the play filter: MCI
+// texts reach the device, command lines leave a file behind.
+struct CommandCase {
+  const char* name;
+  int32_t mmedia;
+  uint32_t filter;
+  bool mci;
+  bool run;
+};
+
+class PlayCommandsTest : public PlayCommandTest, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(PlayCommandsTest, RunAsTheSwitchAndTheFilterSay) {
+  TempDir dir;
+  const std::string startFile = dir.File("start.txt"), endFile = dir.File("end.txt");
+  std::snprintf(g_settings.startRun[0], kPathTextSize, "cmd.exe /c echo start> \"%s\"", startFile.c_str());
+  std::snprintf(g_settings.endRun[2], kPathTextSize, "cmd.exe /c echo end> \"%s\"", endFile.c_str());
+  std::strcpy(g_settings.startMci[3], "open cue.wav");
+  g_settings.mmedia = GetParam().mmedia;
+  g_play.playFilter = GetParam().filter;
+  SetTrackOne(kShortSong);
+  Command(IDM_PLAY_START);
+  ASSERT_TRUE(RunLoopUntil([this] { return !Playing(); }));
+  std::vector<std::string> mci;
+  if (GetParam().mci) mci = {"play start.wav", "open cue.wav", "play end.wav"};
+  EXPECT_EQ(MciTexts(vm_), mci);
+  // The command lines run by themselves; give them time to write.
+  const bool both = RunLoopUntil([&] { return FileExists(startFile) && FileExists(endFile); }, GetParam().run ? 10000 : 1500);
+  EXPECT_EQ(both, GetParam().run);
+  EXPECT_EQ(FileExists(startFile), GetParam().run);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlayCommandsTest,
+    ::testing::Values(CommandCase{"SwitchOff", 0, 0, false, false}, CommandCase{"SwitchOn", 1, 0, true, true},
+                      CommandCase{"NoMci", 1, 0x8000, false, true}, CommandCase{"NoCommandLines", 1, 0x4000, true, false},
+                      CommandCase{"Neither", 1, 0xC000, false, false}),
+    [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
+
+// Where a play stands, in milliseconds.
+int PlayTime() { return g_engine.getPlayTime ? g_engine.getPlayTime() : -1; }
+
+TEST_F(PlayCommandTest, AMarkerStoredDuringPlayJumpsBackThroughAHold) {
+  SetTrackOne(LongSong());
+  g_song.markers[0] = 0;
+  Command(IDM_PLAY_START);
+  ASSERT_TRUE(RunLoopUntil([this] { return NoteOns(vm_) >= 2; }));
+  Command(2380);
+  const uint32_t stored = g_song.markers[0];
+  ASSERT_GT(stored, 1u);
+  ASSERT_TRUE(RunLoopUntil([this] { return NoteOns(vm_) >= 6; }));
+  const int before = NoteOns(vm_);
+  Command(2380);
+  EXPECT_EQ(g_play.seekPending, 1);
+  EXPECT_EQ(g_play.seekTarget, static_cast<int32_t>(stored));
+  // A second press before the hold is reached starts no second jump.
+  Command(2380);
+  ASSERT_TRUE(RunLoopUntil([] { return g_play.seekPending == 0; }));
+  EXPECT_EQ(g_play.holdReached, 1);
+  EXPECT_LT(PlayTime(), static_cast<int>(stored) + 400);
+  ASSERT_TRUE(RunLoopUntil([this] { return !Playing(); }, 15000));
+  // The notes after the marker sound again.
+  EXPECT_GE(NoteOns(vm_), 8 + (8 - before) - 1);
+  EXPECT_EQ(g_song.markers[0], stored);
+  g_song.markers[0] = 0;
+}
+
+struct MarkerRefusal {
+  const char* name;
+  std::function<void()> arrange;  // run after the start
+  bool start;
+};
+
+class MarkerRefusalTest : public PlayCommandTest, public ::testing::WithParamInterface<MarkerRefusal> {};
+
+TEST_P(MarkerRefusalTest, MarkersDoNothing) {
+  SetTrackOne(LongSong());
+  g_song.markers[1] = 0;
+  if (GetParam().start) {
+    Command(IDM_PLAY_START);
+    ASSERT_TRUE(RunLoopUntil([this] { return NoteOns(vm_) >= 1; }));
+  }
+  GetParam().arrange();
+  Command(2381);
+  EXPECT_EQ(g_song.markers[1], 0u);
+  g_song.markers[1] = 500;
+  Command(2381);
+  EXPECT_EQ(g_play.seekPending, 0);
+  EXPECT_EQ(g_song.markers[1], 500u);
+  g_song.markers[1] = 0;
+  g_play.recordingFlags = 0;
+  g_play.syncMode = 0;
+  g_play.partialPlay = 0;
+  Command(IDM_PLAY_STOP);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MarkerRefusalTest,
+    ::testing::Values(MarkerRefusal{"Stopped", [] {}, false},
+                      MarkerRefusal{"Recording", [] { g_play.recordingFlags = 1; }, true},
+                      MarkerRefusal{"ExternalSync", [] { g_play.syncMode = 1; }, true},
+                      MarkerRefusal{"PartialPlay", [] { g_play.partialPlay = 1; }, true}),
+    [](const ::testing::TestParamInfo<MarkerRefusal>& info) { return std::string(info.param.name); });
+
+// MIDI step input forwarding restarts at the end of a play in a MIDI mode.
+std::vector<int> g_inputStarts;
+int WINAPI RecordStartInput(int mode) {
+  g_inputStarts.push_back(mode);
+  return 1;
+}
+
+struct InputCase {
+  const char* name;
+  int32_t mode;
+  std::vector<int> starts;
+};
+
+class InputRestartTest : public PlayCommandTest, public ::testing::WithParamInterface<InputCase> {};
+
+TEST_P(InputRestartTest, ForwardingRestartsInMidiModesOnly) {
+  g_inputStarts.clear();
+  g_engine.startMIDIInPort = RecordStartInput;
+  g_settings.stepInputMode = GetParam().mode;
+  SetTrackOne(kShortSong);
+  Command(IDM_PLAY_START);
+  ASSERT_TRUE(RunLoopUntil([this] { return !Playing(); }));
+  RunLoopFor(200);
+  EXPECT_EQ(g_inputStarts, GetParam().starts);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InputRestartTest,
+                         ::testing::Values(InputCase{"Normal", 0, {}}, InputCase{"Sound1", 2, {}},
+                                           // The full mode, the EDIT bit included.
+                                           InputCase{"MidiPolyEdit", 9, {9}}, InputCase{"MidiFKey", 10, {10}}),
+                         [](const ::testing::TestParamInfo<InputCase>& info) { return std::string(info.param.name); });
+
+// The position timer on the play palette, counted through a subclass.
+int g_positionTicks = 0;
+WNDPROC g_paletteProc = nullptr;
+LRESULT CALLBACK CountingPaletteProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER && wParam == kPositionTimerId) ++g_positionTicks;
+  return CallWindowProcA(g_paletteProc, window, message, wParam, lParam);
+}
+
+struct TimerCase {
+  const char* name;
+  int32_t playPallet;
+  int32_t playTimer;
+  int minTicks;
+  int maxTicks;
+};
+
+class PositionTimerTest : public PlayCommandTest, public ::testing::WithParamInterface<TimerCase> {};
+
+TEST_P(PositionTimerTest, TicksAsThePaletteSwitchAndTheSpeedSay) {
+  HWND palette = g_views.playPalette;
+  ASSERT_NE(palette, nullptr);
+  g_settings.playPallet = GetParam().playPallet;
+  g_settings.playTimer = GetParam().playTimer;
+  g_positionTicks = 0;
+  g_paletteProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(palette, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingPaletteProc)));
+  SetTrackOne(LongSong());
+  Command(IDM_PLAY_START);
+  EXPECT_EQ(g_play.positionTimer != 0, GetParam().playPallet != 0);
+  RunLoopFor(2000);
+  const int ticks = g_positionTicks;
+  Command(IDM_PLAY_STOP);
+  EXPECT_EQ(g_play.positionTimer, 0u);
+  RunLoopFor(600);
+  SetWindowLongPtrA(palette, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_paletteProc));
+  EXPECT_GE(ticks, GetParam().minTicks);
+  EXPECT_LE(ticks, GetParam().maxTicks);
+  // None after the stop.
+  EXPECT_EQ(g_positionTicks, ticks);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PositionTimerTest,
+                         ::testing::Values(TimerCase{"Fast", 1, 1, 10, 21}, TimerCase{"Slow", 1, 0, 2, 5},
+                                           TimerCase{"NoPalette", 0, 1, 0, 0}),
+                         [](const ::testing::TestParamInfo<TimerCase>& info) { return std::string(info.param.name); });
+
+std::string WindowText(HWND window) {
+  char text[64] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+TEST_F(PlayCommandTest, TheConductorShowsTheTempoAsItPlaysAndTheSongsTempoAfter) {
+  HWND tempo = ConductorField(2);
+  ASSERT_NE(tempo, nullptr) << "the shell opens the conductor at start";
+  const auto* header = static_cast<const SongHeader*>(GlobalLock(SongEntry(kHeaderEntry)));
+  ASSERT_NE(header, nullptr);
+  char songTempo[16];
+  std::snprintf(songTempo, sizeof songTempo, "%3d", header->tempo);
+  GlobalUnlock(SongEntry(kHeaderEntry));
+  // Twice the song's tempo after the first note.
+  std::vector<StepEvent> events = LongSong();
+  events.insert(events.begin() + 1, E(0xE7, 0, 0, 128));
+  SetTrackOne(events);
+  SetWindowTextA(tempo, "");
+  Command(IDM_PLAY_START);
+  ASSERT_TRUE(RunLoopUntil([&] { return !WindowText(tempo).empty() && WindowText(tempo) != songTempo; }, 3000))
+      << "\"" << WindowText(tempo) << "\"";
+  EXPECT_TRUE(Playing());
+  Command(IDM_PLAY_STOP);
+  EXPECT_EQ(WindowText(tempo), songTempo);
 }
 
 }  // namespace
