@@ -19,6 +19,7 @@
 #include "programstate.h"
 #include "resource.h"
 #include "settings.h"
+#include "shellprocess.h"
 #include "songmodel.h"
 #include "startup.h"
 #include "lineindex.h"
@@ -825,6 +826,22 @@ TEST_F(PlayCommandTest, TheConductorShowsTheTempoAsItPlaysAndTheSongsTempoAfter)
   EXPECT_TRUE(Playing());
   Command(IDM_PLAY_STOP);
   EXPECT_EQ(WindowText(tempo), songTempo);
+}
+
+TEST_F(PlayCommandTest, ScreenshotsOfTheMainWindowWhilePlaying) {
+  SetTrackOne(LongSong());
+  HWND editor = EditorOfTrackOne(3);
+  ASSERT_NE(editor, nullptr);
+  ShowWindow(g_app.frame, SW_SHOWNORMAL);
+  if (g_views.playPalette) ShowWindow(g_views.playPalette, SW_SHOWNOACTIVATE);
+  Command(IDM_PLAY_START);
+  ASSERT_TRUE(RunLoopUntil([this] { return NoteOns(vm_) >= 2; }));
+  UpdateWindow(g_app.frame);
+  EXPECT_TRUE(SaveScreenshot(g_app.frame, OutputFolder() + "\\play-playing.bmp"));
+  if (g_views.playPalette) EXPECT_TRUE(SaveScreenshot(g_views.playPalette, OutputFolder() + "\\play-palette.bmp"));
+  Command(IDM_PLAY_STOP);
+  RunLoopFor(100);
+  EXPECT_TRUE(SaveScreenshot(g_app.frame, OutputFolder() + "\\play-stopped.bmp"));
 }
 
 }  // namespace
