@@ -10,6 +10,7 @@
 
 #include "playbuilder.h"
 #include "enginehost.h"
+#include "timingsong.h"
 
 namespace {
 
@@ -68,19 +69,8 @@ void Throughput() {
   std::printf("builder: %.0f step events per second\n", static_cast<double>(stepEvents) / build);
 }
 
-void Report(const char* what, std::vector<double> err) {
-  if (err.empty()) {
-    std::printf("%s: nothing played\n", what);
-    return;
-  }
-  for (double& x : err) x = x < 0 ? -x : x;
-  std::sort(err.begin(), err.end());
-  std::printf("%s: %zu notes and note-offs, error median %.3f ms, 99th percentile %.3f ms, max %.3f ms\n", what,
-              err.size(), err[err.size() / 2], err[std::min(err.size() - 1, err.size() * 99 / 100)], err.back());
-}
-
-// Four tracks of sixteenth notes for about ten seconds at tempo 120,
-// played by one engine; the device's log of it.
+// The timing song played by one engine through the bare host; the device's
+// log of it.
 std::vector<VMidiLogEntry> PlayTimingSong(VirtualMidi& vm, const char* engine) {
   EngineHost host("\0", engine);
   if (!host.Loaded() || !host.OpenPorts({0})) {
@@ -88,11 +78,7 @@ std::vector<VMidiLogEntry> PlayTimingSong(VirtualMidi& vm, const char* engine) {
     return {};
   }
   SongBlocks s(120, 480);
-  for (int t = 0; t < 4; ++t) {
-    std::vector<StepEvent> ev;
-    for (int i = 0; i < 80; ++i) ev.push_back({static_cast<uint8_t>(48 + t * 5 + i % 5), 100, 120, 60});
-    s.AddTrack(ev, static_cast<uint8_t>(t));
-  }
+  for (int t = 0; t < kTimingTracks; ++t) s.AddTrack(TimingTrack(t), static_cast<uint8_t>(t));
   vm.LogClear();
   auto play = host.Fn<int(WINAPI*)(int, int, HGLOBAL, int)>(16);
   play(0, 0, s.MakeTable(), s.TrackCount());
@@ -112,28 +98,9 @@ void Timing() {
     std::printf("timing: the virtual device is not loaded\n");
     return;
   }
-  std::vector<double> err;
   std::vector<int64_t> ticks;
-  for (const auto& e : PlayTimingSong(vm, "zkpoly")) {
-    if (e.kind != kVmStreamShort) continue;
-    err.push_back(static_cast<double>(e.wallMicros - e.tickMicros) / 1000.0);
-    ticks.push_back(e.tick);
-  }
-  Report("timing, stream engine", err);
-  err.clear();
-  int64_t mmeStart = -1;
-  size_t i = 0;
-  for (const auto& e : PlayTimingSong(vm, "zkmme")) {
-    if (e.kind != kVmShort) continue;
-    if (mmeStart < 0) {
-      if (e.message == 0xFA) mmeStart = e.wallMicros;
-      continue;
-    }
-    if (i >= ticks.size()) break;
-    double ideal = static_cast<double>(ticks[i++]) * 500000.0 / 480.0;
-    err.push_back((static_cast<double>(e.wallMicros - mmeStart) - ideal) / 1000.0);
-  }
-  Report("timing, timer engine", err);
+  Report("timing, stream engine", Figures(StreamErrors(PlayTimingSong(vm, "zkpoly"), &ticks)));
+  Report("timing, timer engine", Figures(TimerErrors(PlayTimingSong(vm, "zkmme"), ticks)));
 }
 
 }  // namespace
