@@ -1,11 +1,11 @@
 #include "playrange.h"
 
 #include "lineindex.h"
+#include "tracktotal.h"
 #include "zk/cmdcodes.h"
 
 namespace {
 
-constexpr int kRefBias = 48;  // a reference's gate holds its target + 48
 
 bool IsEnd(const StepEvent& e) { return e.code >= kCodeEndOfTrack; }
 bool IsMark(const StepEvent& e) { return e.code >= kCodeSameMeasure; }
@@ -35,16 +35,6 @@ int PlayCaretEvent(const StepEvent* events, int count, const LineEntry* lines, i
   return IsEnd(events[e]) ? kNoPlayEvent : e;
 }
 
-int FollowMeasureRefs(const StepEvent* events, int count, int index) {
-  for (int links = 0; links < kMaxMeasureRefLinks; ++links) {
-    if (index < 0 || index >= count || events[index].code != kCodeSameMeasure) break;
-    const int target = static_cast<int>(events[index].gate) - kRefBias;
-    if (target < 0 || target >= count) break;
-    index = target;
-  }
-  return index;
-}
-
 PlayRange MeasurePlayRange(const StepEvent* events, int count, int index) {
   int back = index;
   if (IsMark(events[index]) && index != 0) --back;
@@ -57,7 +47,7 @@ PlayRange MeasurePlayRange(const StepEvent* events, int count, int index) {
 std::vector<StepEvent> MeasurePlayBlockEvents(const StepEvent* events, int count, int caretEvent) {
   std::vector<StepEvent> out;
   if (!events || caretEvent < 0 || caretEvent >= count) return out;
-  const int e = FollowMeasureRefs(events, count, caretEvent);
+  const int e = FollowSameMeasure(events, caretEvent, count);
   const PlayRange range = MeasurePlayRange(events, count, e);
   if (range.last >= range.first) {
     out.assign(events + range.first, events + range.last + 1);

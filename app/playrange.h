@@ -9,7 +9,6 @@
 #include "zk/song.h"
 
 constexpr int kNoPlayEvent = -1;
-constexpr int kMaxMeasureRefLinks = 9;
 
 // Line under the caret: the rhythm grid counts two columns per line from
 // its first column, the step list one row per line from row 1.
@@ -21,11 +20,6 @@ int32_t PlayCaretLine(const StepEditorData& ed);
 // lines[0..lineCount) or names an event outside events[0..count).
 int PlayCaretEvent(const StepEvent* events, int count, const LineEntry* lines, int lineCount,
                    int32_t line);
-
-// Follows same-measure references from index to the measure they name, at
-// most kMaxMeasureRefLinks times; stops at the first event that is not a
-// reference and at a reference whose target lies outside events[0..count).
-int FollowMeasureRefs(const StepEvent* events, int count, int index);
 
 // First and last event of the measure around index (within
 // events[0..count)). On a measure end or reference the range takes the

@@ -1,0 +1,53 @@
+// What a record start hands the engine, worked out from the song's blocks
+// and the record settings: measure positions in ticks, the metronome track
+// and the record mode. No windows, no engine.
+#pragma once
+#include <cstdint>
+
+#include "zk/song.h"
+
+struct RecordSettings {
+  int punchInMeasure = 1;
+  int punchOutMeasure = 999;
+  int playStartMeasure = 1;
+  int measureTrack = 1;  // 1-36: the track whose measures these count
+  bool metronome = true;
+  bool keyOnStart = false;
+};
+
+// The time from the start of a track to the end of its first `measures`
+// measures, in ticks of 480 a quarter (steps x 480 / time base, exact), and
+// the event index where the next measure begins. Repeats are unrolled (a
+// count of 0 plays 65,536 times), same-measure references followed (9
+// links, never outside the block). With endIsZero, a count that runs into
+// the end of the track gives 0 ticks.
+struct MeasureTicks {
+  int64_t ticks = 0;
+  int nextIndex = 0;
+};
+MeasureTicks MeasureToTicks(const StepEvent* events, int count, int timeBase, int measures, bool endIsZero);
+
+// The metronome's track: channel 10, an accented click and beats - 1 plain
+// ones per measure (a one-beat measure has its plain click silenced and
+// counted once), repeated for as long as the song plays; silent when the
+// metronome is off.
+constexpr int kMetronomeEvents = 9;
+constexpr uint8_t kMetronomeKey = 37;
+struct MetronomeTrack {
+  TrackHeader header;
+  StepEvent events[kMetronomeEvents];
+};
+MetronomeTrack BuildMetronomeTrack(int beats, int beatUnit, int timeBase, bool sounding);
+
+// Record mode bits and the punch points of a record start.
+constexpr uint32_t kRecording = 0x1;
+constexpr uint32_t kRecordKeyOnStart = 0x2;
+constexpr uint32_t kRecordMetronome = 0x4;
+struct RecordStartPlan {
+  uint32_t flags = 0;
+  int64_t punchIn = 0;    // ticks from the play start
+  int64_t punchOut = 0;   // ticks from the play start; 0: none
+  int64_t start = 0;      // ticks from the song start to the play start
+  int startIndex = 0;     // event of the measure track where the play starts
+};
+RecordStartPlan PlanRecordStart(const StepEvent* measureTrack, int count, int timeBase, const RecordSettings& s);
