@@ -10,6 +10,7 @@
 #include "listplay.h"
 #include "playcontrol.h"
 #include "playmarkers.h"
+#include "recording.h"
 #include "playstate.h"
 #include "programstate.h"
 #include "resource.h"
@@ -28,6 +29,7 @@ constexpr UINT kCmdPlayPalette = 4009;
 constexpr UINT kCmdPianoPalette = 4010;
 
 constexpr UINT kCmdClearErrLog = 6110;
+constexpr UINT kCmdRecordStart = 2354;
 constexpr UINT kCmdWindBack = 2358;
 constexpr UINT kCmdWindForward = 2359;
 constexpr UINT kCmdFirstMarker = 2380;  // 2380-2383, markers 1-4
@@ -89,6 +91,9 @@ void IdleCommand(HWND frame, UINT id) {
       break;
     case IDM_PLAY_MEASURE:
       StartMeasurePlay(ActiveChild());
+      break;
+    case kCmdRecordStart:
+      if (!g_app.portsUnavailable) StartRecording(frame);
       break;
     case IDM_PLAY_POINT:
       StartPointPlay(ActiveChild(), false);

@@ -9,6 +9,7 @@
 #include "msgbox.h"
 #include "playstate.h"
 #include "programstate.h"
+#include "recording.h"
 #include "resource.h"
 #include "settings.h"
 #include "shellutil.h"
@@ -49,6 +50,7 @@ void EndPlayFirst() {
 void EndPlayLast(HWND frame) {
   ResetPlayCursors();
   if (g_play.partialPlay) FreeMeasurePlayBlock();
+  FreeMetronomeBlocks();
   if (g_playmon.window && g_app.mdiClient)
     SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_playmon.window), 0);
   PostMessageA(frame, WM_COMMAND, kCmdNextListSong, 0);
@@ -141,7 +143,10 @@ void OnPlayNotify(HWND frame, WPARAM wParam, LPARAM lParam) {
       case kNotifyEnd:
         EndPlayFirst();
         if (g_smpu.setSyncInternal) g_smpu.setSyncInternal();
-        g_play.recordingFlags = 0;
+        if (g_play.recordingFlags) {
+          g_play.recordingFlags = 0;
+          EndRecording(frame);
+        }
         EndPlayLast(frame);
         break;
       case kNotifyKeyOnRecording:

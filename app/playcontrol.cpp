@@ -12,6 +12,7 @@
 #include "playroutines.h"
 #include "playstate.h"
 #include "programstate.h"
+#include "recording.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
 #include "stepservices.h"
@@ -25,18 +26,8 @@ constexpr UINT kFastPositionMs = 100;
 constexpr UINT kSlowPositionMs = 500;
 constexpr int kTicksPerMs = 24;  // the engine takes start times in 1/24 ms
 
-// The engine's window and instance arguments are 32-bit and unused by the
-// engines; handles keep their low half.
-int HandleArg(const void* handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle)); }
-
 bool CanStart() {
   return !g_app.portsUnavailable && g_engine.library && !IsPlaying() && !g_play.busyFlag;
-}
-
-// Sync argument of SetPlayMode: SMPTE carries its frame mode above the mode.
-int SyncArgument() {
-  if (g_play.syncMode == 3) return (g_settings.smpteMode << 4) | 3;
-  return static_cast<int>(g_play.syncMode);
 }
 
 void SetModeForPlay(int sync) {
@@ -55,23 +46,6 @@ void PrepareEngine(int sync, bool partial) {
   if (g_smpu.sendSMPUOptionSW)
     g_smpu.sendSMPUOptionSW(g_settings.optionSw, g_settings.monitorSw, g_settings.monitorSw >> 8);
   SetModeForPlay(sync);
-}
-
-// The seek and hold words the frame shares with the play palette: a new play
-// or a stop leaves no jump half done.
-void ResetPlayPositionWords() {
-  g_play.seekTarget = 0;
-  g_play.holdReached = 0;
-  g_play.seekPending = 0;
-}
-
-void StartPositionTimer() {
-  HWND palette = g_views.playPalette;
-  if (!g_settings.playPallet || !palette) return;
-  const UINT ms = g_settings.playTimer ? kFastPositionMs : kSlowPositionMs;
-  g_play.positionTimer = SetTimer(palette, kPositionTimerId, ms, nullptr);
-  // The palette's location display is not a window of its own here.
-  if (ms == kFastPositionMs) InvalidateRect(palette, nullptr, FALSE);
 }
 
 void BeginStart(bool wholeSong) {
@@ -177,6 +151,32 @@ int NothingToPlay(HGLOBAL table) {
 
 }  // namespace
 
+// The engine's window and instance arguments are 32-bit and unused by the
+// engines; handles keep their low half.
+int HandleArg(const void* handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle)); }
+
+// SMPTE carries its frame mode above the mode.
+int PlaySyncArgument() {
+  if (g_play.syncMode == 3) return (g_settings.smpteMode << 4) | 3;
+  return static_cast<int>(g_play.syncMode);
+}
+
+// A new play or a stop leaves no jump half done.
+void ResetPlayPositionWords() {
+  g_play.seekTarget = 0;
+  g_play.holdReached = 0;
+  g_play.seekPending = 0;
+}
+
+void StartPositionTimer() {
+  HWND palette = g_views.playPalette;
+  if (!g_settings.playPallet || !palette) return;
+  const UINT ms = g_settings.playTimer ? kFastPositionMs : kSlowPositionMs;
+  g_play.positionTimer = SetTimer(palette, kPositionTimerId, ms, nullptr);
+  // The palette's location display is not a window of its own here.
+  if (ms == kFastPositionMs) InvalidateRect(palette, nullptr, FALSE);
+}
+
 void FreeMeasurePlayBlock() {
   if (g_play.measurePlayBlock) GlobalFree(g_play.measurePlayBlock);
   g_play.measurePlayBlock = nullptr;
@@ -217,7 +217,7 @@ void StartPlay(HWND requester, int startMs) {
   if (!table) return;
   BeginStart(true);
   if (g_settings.playMonitor) OpenPlayMonitor();
-  PrepareEngine(SyncArgument(), false);
+  PrepareEngine(PlaySyncArgument(), false);
   ResetPlayPositionWords();
   if (!EngineStartWhole(requester, table, startMs)) {
     // The engine did not keep the table.
@@ -235,9 +235,11 @@ void StopPlay(HWND owner) {
   FreeMeasurePlayBlock();
   if (g_playmon.window && g_app.mdiClient)
     SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_playmon.window), 0);
-  // The recording's conversion question belongs to recording.
-  (void)owner;
-  g_play.recordingFlags = 0;
+  FreeMetronomeBlocks();
+  if (g_play.recordingFlags) {
+    g_play.recordingFlags = 0;
+    EndRecording(owner);
+  }
   ResetPlayPositionWords();
   ResetPlayCursors();
 }

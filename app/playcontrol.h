@@ -23,6 +23,15 @@ void StopPlay(HWND owner);
 // Pauses, or resumes a paused play (the engine's toggle).
 void PausePlay(HWND window);
 
+// SetPlayMode's sync argument for a play at the song's own sync mode.
+int PlaySyncArgument();
+// The play palette's position timer, as a start sets it.
+void StartPositionTimer();
+// The seek and hold words the frame shares with the play palette, cleared.
+void ResetPlayPositionWords();
+// Handles the engine's window and instance arguments take.
+int HandleArg(const void* handle);
+
 // Frees the last measure play's block (once the engine no longer plays it).
 void FreeMeasurePlayBlock();
 

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "recstart.h"
+
 struct PlayState {
   uint32_t recordingFlags = 0;     // bit 0 recording, 1 start at first note, 2 metronome
   uint32_t partialPlay = 0;        // a measure play or preview plays
@@ -17,6 +19,13 @@ struct PlayState {
   int32_t recordKeyLow = 0;
   int32_t recordKeyHigh = 127;
   uint32_t syncMode = 0;           // 0 internal, 1/2 Super MPU port A/B, 3 SMPTE
+  RecordSettings record;           // the record set-up's measures and switches
+  // The recording's two buffers, 0 when none is pending; the metronome's
+  // header and events, which belong to the played copy only.
+  HGLOBAL recordBufferA = nullptr;
+  HGLOBAL recordBufferB = nullptr;
+  HGLOBAL metronomeHeader = nullptr;
+  HGLOBAL metronomeEvents = nullptr;
   // Seek shared with the play palette: target (0 none, else ms + 1), the
   // argument kept for it, the hold state.
   int32_t seekTarget = 0;

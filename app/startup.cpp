@@ -9,6 +9,7 @@
 #include "frame.h"
 #include "placements.h"
 #include "midistepinput.h"
+#include "msgbox.h"
 #include "midisend.h"
 #include "playlist.h"
 #include "playmonhost.h"
@@ -68,10 +69,13 @@ void AllocateBlocks() {
 
 void ShowStepInputMode() { ShowStatus(g_app.frame, kStatusMode, 1); }
 
+int ShowStepMessage(UINT style, UINT stringId) { return ShowMessageById(g_app.frame, style, stringId); }
+
 void InstallStepHooks() {
   g_stepHooks.sendMidiNow = SendMidiNow;
   g_stepHooks.startMidiInput = StartMidiInput;
   g_stepHooks.showStepInputMode = ShowStepInputMode;
+  g_stepHooks.showMessage = ShowStepMessage;
 }
 
 void KeepDirectories() {

@@ -108,3 +108,16 @@ void ResetPlayCursors() {
   if (g_views.pianoPalette) InvalidateRect(g_views.pianoPalette, nullptr, FALSE);
   if (g_stepHooks.showStepInputMode) g_stepHooks.showStepInputMode();
 }
+
+int CheckRecordTrack() {
+  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
+    HGLOBAL h = SongEntry(TrackHeaderEntry(n));
+    const auto* th = h ? static_cast<const TrackHeader*>(GlobalLock(h)) : nullptr;
+    if (!th) continue;
+    const bool records = (th->mode & 0x06) != 0;
+    GlobalUnlock(h);
+    if (records) return 1;
+  }
+  if (g_stepHooks.showMessage) g_stepHooks.showMessage(MB_OK | MB_ICONEXCLAMATION, kNoRecordTrackMessage);
+  return 0;
+}

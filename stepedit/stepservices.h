@@ -17,6 +17,8 @@ struct StepServiceHooks {
   SendMidiNowFn sendMidiNow = nullptr;
   void (*startMidiInput)() = nullptr;
   void (*showStepInputMode)() = nullptr;
+  // A message box of the string table (style, string id).
+  int (*showMessage)(UINT style, UINT stringId) = nullptr;
 };
 extern StepServiceHooks g_stepHooks;
 
@@ -29,6 +31,11 @@ HWND OpenPlayMonitor();
 // places the current editor's caret again, restarts MIDI step input and
 // repaints the palettes that show the position.
 void ResetPlayCursors();
+
+// 1 when at least one track of the song is set to record (mode bit 0x02 or
+// 0x04); otherwise tells the user (string 1937) and gives 0.
+constexpr UINT kNoRecordTrackMessage = 1937;
+int CheckRecordTrack();
 
 // Puts the editor's caret back where its caret fields say (in character
 // cells of its font; rhythm display keeps the caret's y in pixels). Only the

@@ -23,6 +23,7 @@
 #include "songmodel.h"
 #include "startup.h"
 #include "lineindex.h"
+#include "msgbox.h"
 #include "stepeditdata.h"
 #include "stepwnd.h"
 #include "testsongs.h"
@@ -842,6 +843,125 @@ TEST_F(PlayCommandTest, ScreenshotsOfTheMainWindowWhilePlaying) {
   Command(IDM_PLAY_STOP);
   RunLoopFor(100);
   EXPECT_TRUE(SaveScreenshot(g_app.frame, OutputFolder() + "\\play-stopped.bmp"));
+}
+
+// Sets or clears a track's record bit; returns the old mode byte.
+uint8_t SetRecordTrack(int n, bool records) {
+  HGLOBAL h = SongEntry(TrackHeaderEntry(n));
+  auto* th = static_cast<TrackHeader*>(GlobalLock(h));
+  const uint8_t old = th->mode;
+  th->mode = records ? static_cast<uint8_t>(old | 0x02) : static_cast<uint8_t>(old & ~0x06);
+  GlobalUnlock(h);
+  return old;
+}
+
+void RestoreMode(int n, uint8_t mode) {
+  HGLOBAL h = SongEntry(TrackHeaderEntry(n));
+  static_cast<TrackHeader*>(GlobalLock(h))->mode = mode;
+  GlobalUnlock(h);
+}
+
+// The metronome's clicks: velocities of the note-ons of key 37 on channel 10.
+std::vector<int> MetronomeClicks(VirtualMidi& vm) {
+  std::vector<int> clicks;
+  for (const TickMsg& m : StreamShorts(DeviceLog(vm), 0))
+    if ((m.second & 0xFF) == 0x99 && ((m.second >> 8) & 0x7F) == 37 && (m.second >> 16) != 0)
+      clicks.push_back(static_cast<int>(m.second >> 16));
+  return clicks;
+}
+
+std::vector<UINT> g_boxes;
+int RecordBox(const MessageBoxCall& call) {
+  g_boxes.push_back(call.stringId);
+  return IDOK;
+}
+
+TEST_F(PlayCommandTest, RecordingPlaysTheSongWithTheMetronomeAndLetsTheBuffersGoAtTheStop) {
+  SetTrackOne(LongSong());
+  const uint8_t mode = SetRecordTrack(2, true);
+  Command(2354);
+  ASSERT_TRUE(Playing());
+  EXPECT_EQ(g_play.recordingFlags, 0x5u);  // recording, metronome
+  EXPECT_NE(g_play.recordBufferA, nullptr);
+  EXPECT_NE(g_play.recordBufferB, nullptr);
+  EXPECT_EQ(g_point.track, 1);   // the measure track
+  EXPECT_EQ(g_point.solo, 0);
+  // The record button is down, not the play button.
+  EXPECT_EQ(ToolButtonState(8), 1);
+  EXPECT_EQ(ToolButtonState(7), 0);
+  ASSERT_TRUE(RunLoopUntil([this] { return MetronomeClicks(vm_).size() >= 3; }, 4000));
+  const std::vector<int> clicks = MetronomeClicks(vm_);
+  EXPECT_EQ(clicks[0], 120);  // the accent first
+  EXPECT_EQ(clicks[1], 64);
+  EXPECT_EQ(clicks[2], 64);
+  EXPECT_GE(NoteOns(vm_), 1);  // the song plays under it
+
+  // A second start while recording changes nothing.
+  HGLOBAL buffer = g_play.recordBufferA;
+  Command(2354);
+  EXPECT_EQ(g_play.recordBufferA, buffer);
+
+  Command(IDM_PLAY_STOP);
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ(g_play.recordingFlags, 0u);
+  EXPECT_EQ(g_play.recordBufferA, nullptr);
+  EXPECT_EQ(g_play.recordBufferB, nullptr);
+  EXPECT_EQ(g_play.metronomeEvents, nullptr);
+  RestoreMode(2, mode);
+}
+
+TEST_F(PlayCommandTest, RecordingWithoutARecordTrackSaysSoAndStartsNothing) {
+  SetTrackOne(LongSong());
+  const uint8_t mode1 = SetRecordTrack(1, false), mode2 = SetRecordTrack(2, false);
+  g_boxes.clear();
+  SetMessageBoxHook(RecordBox);
+  Command(2354);
+  SetMessageBoxHook(nullptr);
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ(g_boxes, std::vector<UINT>{1937});
+  EXPECT_EQ(g_point.calls, 0);
+  EXPECT_EQ(g_play.recordingFlags, 0u);
+  EXPECT_EQ(g_play.recordBufferA, nullptr);
+  RestoreMode(1, mode1);
+  RestoreMode(2, mode2);
+}
+
+// SetPlayMode's arguments as the engine got them.
+std::vector<int> g_modeArgs;
+zkengine::SetPlayModeFn g_realSetPlayMode = nullptr;
+int WINAPI RecordingSetPlayMode(int a1, int a2, int a3, int a4, int a5, int a6, int a7, int a8, int a9, int a10,
+                                int a11, int a12, int a13, int a14, int a15, int a16) {
+  g_modeArgs = {a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13, a14, a15, a16};
+  return g_realSetPlayMode(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13, a14, a15, a16);
+}
+
+TEST_F(PlayCommandTest, RecordingFromALaterMeasureCountsThePunchPointsFromThePlayStart) {
+  // Measures of 1,920 ticks (a whole note each at 480).
+  std::vector<StepEvent> bars;
+  for (int m = 0; m < 6; ++m) {
+    bars.push_back(E(60, 100, 1920, 100));
+    bars.push_back(E(0xFD));
+  }
+  SetTrackOne(bars);
+  const uint8_t mode = SetRecordTrack(2, true);
+  const RecordSettings saved = g_play.record;
+  g_play.record.playStartMeasure = 2;
+  g_play.record.punchInMeasure = 3;
+  g_play.record.punchOutMeasure = 4;
+  g_play.record.metronome = false;
+  g_realSetPlayMode = g_engine.setPlayMode;
+  g_engine.setPlayMode = RecordingSetPlayMode;
+  Command(2354);
+  ASSERT_TRUE(Playing());
+  ASSERT_EQ(g_modeArgs.size(), 16u);
+  EXPECT_EQ(g_modeArgs[0], 0x1);     // recording, no metronome, no key-on start
+  EXPECT_EQ(g_modeArgs[7], 1920);    // punch-in: one measure after the play start
+  EXPECT_EQ(g_modeArgs[8], 5760);    // punch-out: the end of measure 4, from the play start
+  EXPECT_EQ(g_point.event, 2);       // the play starts at measure 2's first event
+  EXPECT_EQ(g_point.solo, 0);
+  Command(IDM_PLAY_STOP);
+  g_play.record = saved;
+  RestoreMode(2, mode);
 }
 
 }  // namespace

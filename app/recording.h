@@ -1,0 +1,17 @@
+// Recording from the main program: the song plays from the record set-up's
+// measure with a metronome track added while the engine records what comes
+// in.
+#pragma once
+#include <windows.h>
+
+// Starts a recording; nothing when a box or dialog is open, no track is set
+// to record (the user is told), the ports are held elsewhere, a play runs or
+// the program is busy.
+void StartRecording(HWND owner);
+
+// The end of a recording (a stop or the end of play): the recorded buffers
+// are let go.
+void EndRecording(HWND owner);
+
+// Frees the metronome track's blocks once the engine no longer plays them.
+void FreeMetronomeBlocks();
