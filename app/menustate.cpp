@@ -2,11 +2,10 @@
 
 #include <initializer_list>
 #include <map>
+#include <string>
 #include <utility>
 
-// Not in the string table yet: the resource script is shared with other work.
-const char kPauseItemText[] = "演奏の中断(&U)\tHOME";
-const char kResumeItemText[] = "演奏の再開(&U)\tHOME";
+#include "appglobals.h"
 
 namespace {
 
@@ -198,8 +197,8 @@ void ApplyPauseText(HMENU menu, PauseText text) {
   UINT state = GetMenuState(menu, IDM_PLAY_PAUSE, MF_BYCOMMAND);
   if (state == UINT(-1)) return;
   UINT flags = MF_BYCOMMAND | MF_STRING | (state & (MF_GRAYED | MF_DISABLED | MF_CHECKED));
-  ModifyMenuA(menu, IDM_PLAY_PAUSE, flags, IDM_PLAY_PAUSE,
-              text == PauseText::Resume ? kResumeItemText : kPauseItemText);
+  const std::string label = LoadAppString(text == PauseText::Resume ? IDS_RESUME_ITEM : IDS_PAUSE_ITEM);
+  ModifyMenuA(menu, IDM_PLAY_PAUSE, flags, IDM_PLAY_PAUSE, label.c_str());
 }
 
 void ApplyMenuPlan(HMENU menu, const MenuPlan& plan, HMENU editorPopup) {

@@ -107,8 +107,6 @@ MenuPlan ComputeMenuPlan(const MenuInputs& in);
 // The state of one item in a plan, or a Keep/Keep entry when the plan leaves it.
 MenuItemState FindMenuItem(const MenuPlan& plan, UINT id, MenuTarget target = MenuTarget::Frame);
 
-extern const char kPauseItemText[];
-extern const char kResumeItemText[];
 
 // Sets the items on the frame menu (and on the step editor's popup when given);
 // entries for the other menu are skipped when it is null.

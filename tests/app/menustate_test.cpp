@@ -337,7 +337,7 @@ TEST(ApplyMenuPlan, SetsAndResetsARealMenu) {
   EXPECT_EQ(UINT(MF_GRAYED), m.State(IDM_FILE_NEW) & (MF_GRAYED | MF_CHECKED));
   EXPECT_EQ(UINT(MF_GRAYED), m.State(IDM_PLAY_START) & MF_GRAYED);
   EXPECT_EQ(0u, m.State(IDM_PLAY_PAUSE) & MF_GRAYED);
-  EXPECT_EQ(std::string(kResumeItemText), m.Text(IDM_PLAY_PAUSE));
+  EXPECT_EQ(std::string("演奏の再開(&U)\tHOME"), m.Text(IDM_PLAY_PAUSE));
   EXPECT_EQ(UINT(MF_GRAYED), m.State(2701) & MF_GRAYED);
   EXPECT_EQ(UINT(MF_GRAYED), m.State(IDM_EDIT_UNDO) & MF_GRAYED);
   EXPECT_EQ(UINT(MF_GRAYED), GetMenuState(m.popup, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED);
@@ -356,7 +356,7 @@ TEST(ApplyMenuPlan, SetsAndResetsARealMenu) {
   EXPECT_EQ(0u, m.State(IDM_FILE_NEW) & MF_GRAYED);
   EXPECT_EQ(0u, m.State(IDM_PLAY_START) & MF_GRAYED);
   EXPECT_EQ(UINT(MF_GRAYED), m.State(IDM_PLAY_PAUSE) & MF_GRAYED);
-  EXPECT_EQ(std::string(kPauseItemText), m.Text(IDM_PLAY_PAUSE));
+  EXPECT_EQ(std::string("演奏の中断(&U)\tHOME"), m.Text(IDM_PLAY_PAUSE));
   EXPECT_EQ(IDM_PLAY_PAUSE, GetMenuItemID(GetSubMenu(m.bar, 2), 1));
   EXPECT_EQ(0u, m.State(2701) & MF_GRAYED);
   EXPECT_EQ(0u, GetMenuState(m.popup, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED);
@@ -370,7 +370,7 @@ TEST(ApplyMenuPlan, SetsAndResetsARealMenu) {
 TEST(ApplyMenuPlan, PauseTextKeepsTheItemsGreying) {
   RealMenus m;
   ApplyPauseText(m.bar, PauseText::Resume);
-  EXPECT_EQ(std::string(kResumeItemText), m.Text(IDM_PLAY_PAUSE));
+  EXPECT_EQ(std::string("演奏の再開(&U)\tHOME"), m.Text(IDM_PLAY_PAUSE));
   EXPECT_EQ(UINT(MF_GRAYED), m.State(IDM_PLAY_PAUSE) & MF_GRAYED) << "was grey before the text changed";
 }
 

@@ -108,11 +108,11 @@ TEST_F(FrameMenuTest, ThePauseItemReadsResumeOnlyWhilePausedAndOnlyWithThePauseT
   g_engine.checkPauseing = FakeCheckPauseing;
   g_fakePaused = 1;
   Open();
-  EXPECT_EQ(Text(IDM_PLAY_PAUSE), std::string(kResumeItemText));
+  EXPECT_EQ(Text(IDM_PLAY_PAUSE), std::string("演奏の再開(&U)\tHOME"));
   EXPECT_FALSE(Grey(IDM_PLAY_PAUSE));
   g_fakePaused = 0;
   Open();
-  EXPECT_EQ(Text(IDM_PLAY_PAUSE), std::string(kPauseItemText));
+  EXPECT_EQ(Text(IDM_PLAY_PAUSE), std::string("演奏の中断(&U)\tHOME"));
 }
 
 TEST_F(FrameMenuTest, EachPluginSetsItsOwnItemsWithTheBusyState) {
