@@ -142,6 +142,19 @@ HGLOBAL MeasureBlockAtCaret(const StepEditorData& ed, HGLOBAL eventsHandle) {
   return BlockOf(MeasurePlayBlockEvents(view.events(), view.count(), e));
 }
 
+// The first steps of a start from a step editor: the refusals, the table
+// copy and the playing state. table is null when the start is refused.
+struct EditorStart {
+  explicit EditorStart(HWND stepEditor) : ed(GetStepEditorData(stepEditor)), track(EditorTrack(ed)) {
+    if (!track || !CanStart() || !g_engine.pointPlayExec) return;
+    table = MakePlayHandleTable();
+    if (table) BeginStart(false);
+  }
+  const StepEditorData* ed;
+  int track;
+  HGLOBAL table = nullptr;
+};
+
 // A starter found nothing to play: the copy goes, the stopped state returns.
 int NothingToPlay(HGLOBAL table) {
   GlobalFree(table);
@@ -251,44 +264,36 @@ void PausePlay(HWND window) {
 }
 
 int StartPointPlay(HWND stepEditor, bool solo) {
-  const StepEditorData* ed = GetStepEditorData(stepEditor);
-  const int track = EditorTrack(ed);
-  if (!track || !CanStart() || !g_engine.pointPlayExec) return 0;
-  HGLOBAL table = MakePlayHandleTable();
-  if (!table) return 0;
-  BeginStart(false);
-  const int e = PointPlayEvent(*ed, SongEntry(TrackEventsEntry(track)));
-  if (e == kNoPlayEvent) return NothingToPlay(table);
+  EditorStart start(stepEditor);
+  if (!start.table) return 0;
+  const int e = PointPlayEvent(*start.ed, SongEntry(TrackEventsEntry(start.track)));
+  if (e == kNoPlayEvent) return NothingToPlay(start.table);
   PrepareEngine(0, false);
   StartPositionTimer();
   ResetPlayPositionWords();
-  if (!g_engine.pointPlayExec(HandleArg(AppInstance()), HandleArg(stepEditor), table, g_song.trackCount,
-                              solo ? track : 0, e, track, 0))
-    return NothingToPlay(table);
+  if (!g_engine.pointPlayExec(HandleArg(AppInstance()), HandleArg(stepEditor), start.table, g_song.trackCount,
+                              solo ? start.track : 0, e, start.track, 0))
+    return NothingToPlay(start.table);
   PlaceStepCaret(stepEditor);
   return 1;
 }
 
 int StartMeasurePlay(HWND stepEditor) {
-  const StepEditorData* ed = GetStepEditorData(stepEditor);
-  const int track = EditorTrack(ed);
-  if (!track || !CanStart() || !g_engine.pointPlayExec) return 0;
-  HGLOBAL table = MakePlayHandleTable();
-  if (!table) return 0;
-  BeginStart(false);
-  HGLOBAL block = MeasureBlockAtCaret(*ed, SongEntry(TrackEventsEntry(track)));
-  if (!block) return NothingToPlay(table);
+  EditorStart start(stepEditor);
+  if (!start.table) return 0;
+  HGLOBAL block = MeasureBlockAtCaret(*start.ed, SongEntry(TrackEventsEntry(start.track)));
+  if (!block) return NothingToPlay(start.table);
   // A block left by a measure play whose end never came goes now.
   FreeMeasurePlayBlock();
   g_play.measurePlayBlock = block;
   PrepareEngine(0, true);
-  ReplaceTrackBlock(table, track, block);
+  ReplaceTrackBlock(start.table, start.track, block);
   StartPositionTimer();
   ResetPlayPositionWords();
-  if (!g_engine.pointPlayExec(HandleArg(AppInstance()), HandleArg(stepEditor), table, g_song.trackCount, track, 0,
-                              track, 1)) {
+  if (!g_engine.pointPlayExec(HandleArg(AppInstance()), HandleArg(stepEditor), start.table, g_song.trackCount,
+                              start.track, 0, start.track, 1)) {
     FreeMeasurePlayBlock();
-    return NothingToPlay(table);
+    return NothingToPlay(start.table);
   }
   return 1;
 }

@@ -69,26 +69,6 @@ void Throughput() {
   std::printf("builder: %.0f step events per second\n", static_cast<double>(stepEvents) / build);
 }
 
-// The timing song played by one engine through the bare host; the device's
-// log of it.
-std::vector<VMidiLogEntry> PlayTimingSong(VirtualMidi& vm, const char* engine) {
-  EngineHost host("\0", engine);
-  if (!host.Loaded() || !host.OpenPorts({0})) {
-    std::printf("%s: the engine does not load\n", engine);
-    return {};
-  }
-  SongBlocks s(120, 480);
-  for (int t = 0; t < kTimingTracks; ++t) s.AddTrack(TimingTrack(t), static_cast<uint8_t>(t));
-  vm.LogClear();
-  auto play = host.Fn<int(WINAPI*)(int, int, HGLOBAL, int)>(16);
-  play(0, 0, s.MakeTable(), s.TrackCount());
-  if (!host.WaitForEnd(60000)) std::printf("%s: no end of play\n", engine);
-  auto log = DeviceLog(vm);
-  host.Fn<int(WINAPI*)()>(19)();
-  host.ClosePorts();
-  return log;
-}
-
 // The stream engine's notes against the ideal times of their ticks; the
 // timer engine's, played in the same order, against the same ticks at
 // tempo 120 from its MIDI Start.
@@ -99,8 +79,8 @@ void Timing() {
     return;
   }
   std::vector<int64_t> ticks;
-  Report("timing, stream engine", Figures(StreamErrors(PlayTimingSong(vm, "zkpoly"), &ticks)));
-  Report("timing, timer engine", Figures(TimerErrors(PlayTimingSong(vm, "zkmme"), ticks)));
+  Report("timing, stream engine", Figures(StreamErrors(PlayTimingSongWithHost(vm, "zkpoly"), &ticks)));
+  Report("timing, timer engine", Figures(TimerErrors(PlayTimingSongWithHost(vm, "zkmme"), ticks)));
 }
 
 }  // namespace

@@ -30,25 +30,6 @@
 
 namespace {
 
-// The timing song through the bare host.
-std::vector<VMidiLogEntry> PlayWithHost(VirtualMidi& vm, const char* engine) {
-  EngineHost host("\0", engine);
-  if (!host.Loaded() || !host.OpenPorts({0})) {
-    std::printf("%s: the engine does not load\n", engine);
-    return {};
-  }
-  SongBlocks s(120, 480);
-  for (int t = 0; t < kTimingTracks; ++t) s.AddTrack(TimingTrack(t), static_cast<uint8_t>(t));
-  vm.LogClear();
-  auto play = host.Fn<int(WINAPI*)(int, int, HGLOBAL, int)>(16);
-  play(0, 0, s.MakeTable(), s.TrackCount());
-  if (!host.WaitForEnd(60000)) std::printf("%s: no end of play\n", engine);
-  auto log = DeviceLog(vm);
-  host.Fn<int(WINAPI*)()>(19)();
-  host.ClosePorts();
-  return log;
-}
-
 std::function<bool()> g_done;
 DWORD g_deadline = 0;
 void CALLBACK LoopCheck(HWND, UINT, UINT_PTR, DWORD) {
@@ -106,7 +87,7 @@ std::vector<VMidiLogEntry> PlayWithProgram(VirtualMidi& vm, const char* engine) 
 }
 
 void Compare(VirtualMidi& vm, const char* engine, bool stream, std::vector<int64_t>& ticks) {
-  const std::vector<VMidiLogEntry> bare = PlayWithHost(vm, engine);
+  const std::vector<VMidiLogEntry> bare = PlayTimingSongWithHost(vm, engine);
   const std::vector<VMidiLogEntry> program = PlayWithProgram(vm, engine);
   TimingFigures b, p;
   if (stream) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "enginehost.h"
 #include "vwinmm.h"
 #include "zk/song.h"
 
@@ -76,4 +77,24 @@ inline std::vector<double> TimerErrors(const std::vector<VMidiLogEntry>& log, co
     err.push_back((static_cast<double>(e.wallMicros - start) - ideal) / 1000.0);
   }
   return err;
+}
+
+// The timing song played by one engine through the bare host; the device's
+// log of it.
+inline std::vector<VMidiLogEntry> PlayTimingSongWithHost(VirtualMidi& vm, const char* engine) {
+  EngineHost host("\0", engine);
+  if (!host.Loaded() || !host.OpenPorts({0})) {
+    std::printf("%s: the engine does not load\n", engine);
+    return {};
+  }
+  SongBlocks s(120, 480);
+  for (int t = 0; t < kTimingTracks; ++t) s.AddTrack(TimingTrack(t), static_cast<uint8_t>(t));
+  vm.LogClear();
+  auto play = host.Fn<int(WINAPI*)(int, int, HGLOBAL, int)>(16);
+  play(0, 0, s.MakeTable(), s.TrackCount());
+  if (!host.WaitForEnd(60000)) std::printf("%s: no end of play\n", engine);
+  auto log = DeviceLog(vm);
+  host.Fn<int(WINAPI*)()>(19)();
+  host.ClosePorts();
+  return log;
 }
