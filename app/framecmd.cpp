@@ -16,6 +16,8 @@
 #include "resource.h"
 #include "stepwnd.h"
 #include "viewglobals.h"
+#include "viewwindows.h"
+#include "windownav.h"
 
 namespace {
 
@@ -83,6 +85,20 @@ HWND ActiveChild() {
   return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
 }
 
+// Record: starts from an open record set-up window, else opens one (a
+// window only restored from an icon does not start yet).
+void RecordCommand(HWND frame) {
+  if (HWND w = g_viewWindows.trackWindow) {
+    const bool iconic = IsIconic(w) != FALSE;
+    if (iconic) SendMessageA(g_app.mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(w), 0);
+    if (g_viewWindows.trackWindowMode == kRecordSetupMode) {
+      if (!iconic) SendMessageA(frame, WM_COMMAND, kCmdRecordStart, 0);
+      return;
+    }
+  }
+  OpenTrackWindow(nullptr, kRecordSetupMode);
+}
+
 // Commands refused while playing or busy.
 void IdleCommand(HWND frame, UINT id) {
   switch (id) {
@@ -94,6 +110,9 @@ void IdleCommand(HWND frame, UINT id) {
       break;
     case kCmdRecordStart:
       if (!g_app.portsUnavailable) StartRecording(frame);
+      break;
+    case IDM_PLAY_RECORD:
+      RecordCommand(frame);
       break;
     case IDM_PLAY_POINT:
       StartPointPlay(ActiveChild(), false);
@@ -133,6 +152,15 @@ void FrameCommand(HWND frame, WPARAM wParam) {
       break;
     case kCmdPianoPalette:
       TogglePalette(g_views.pianoPalette);
+      break;
+    case IDM_VIEW_TRKVIEW:
+      OpenTrackWindow(nullptr, kTrackViewMode);
+      break;
+    case IDM_VIEW_TRKSET:
+      OpenTrackWindow(nullptr, kTrackSettingMode);
+      break;
+    case IDM_VIEW_RECORD:
+      OpenTrackWindow(nullptr, kRecordSetupMode);
       break;
     case IDM_PLAY_KEY:
       PlayKey(frame);

@@ -145,7 +145,7 @@ void OnPlayNotify(HWND frame, WPARAM wParam, LPARAM lParam) {
         if (g_smpu.setSyncInternal) g_smpu.setSyncInternal();
         if (g_play.recordingFlags) {
           g_play.recordingFlags = 0;
-          EndRecording(frame);
+          AskConvertRecording(frame);
         }
         EndPlayLast(frame);
         break;

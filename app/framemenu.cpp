@@ -20,8 +20,6 @@ namespace {
 constexpr int kEditorPopup = 0;  // "IDZKPCMD" among the popup menus
 constexpr int kTrackSetupMode = 1;
 
-using MenuStateFn = void(WINAPI*)(DWORD id, HMENU menu, int busy);
-
 HWND ActiveMdiChild() {
   return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
 }
@@ -61,7 +59,7 @@ void ReadEditor(HWND child, MenuInputs& in) {
 void TellPlugins(HMENU menu, bool busy) {
   for (const ControllerPlugin& p : g_plugins) {
     if (!p.id || !p.entry76) continue;
-    auto menuState = reinterpret_cast<MenuStateFn>(reinterpret_cast<void*>(p.entry76));
+    auto menuState = reinterpret_cast<PluginMenuStateFn>(reinterpret_cast<void*>(p.entry76));
     menuState(p.id, menu, busy ? 1 : 0);
   }
 }

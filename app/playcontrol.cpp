@@ -251,7 +251,7 @@ void StopPlay(HWND owner) {
   FreeMetronomeBlocks();
   if (g_play.recordingFlags) {
     g_play.recordingFlags = 0;
-    EndRecording(owner);
+    AskConvertRecording(owner);
   }
   ResetPlayPositionWords();
   ResetPlayCursors();

@@ -71,6 +71,9 @@ void BeginPlayControls(bool hide, bool recording) {
 void EndPlayControls() {
   EnableTrackDrops();
   ShowStepFieldEdits(SW_SHOWNOACTIVATE);
+  for (int button : kPlayTimeButtons) SetToolButtonState(button, 0);
+  SetToolButtonState(kPlayButton, 0);
+  SetToolButtonState(kRecordButton, 0);
 }
 
 void SetTrackStateBits(HWND trackWindow, uint32_t bits) {

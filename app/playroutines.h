@@ -10,7 +10,8 @@
 // off and the tool buttons take their playing state (record button when
 // recording, else play).
 void BeginPlayControls(bool hide, bool recording);
-// The end of play's undo of BeginPlayControls.
+// The end of play's undo of BeginPlayControls: drops and field windows back,
+// the play-time buttons (play and record among them) active again.
 void EndPlayControls();
 
 void DisableTrackDrops();

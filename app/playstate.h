@@ -24,6 +24,9 @@ struct PlayState {
   // header and events, which belong to the played copy only.
   HGLOBAL recordBufferA = nullptr;
   HGLOBAL recordBufferB = nullptr;
+  // Where the recording starts replacing the track: song steps from the
+  // play start, fixed at the record start.
+  int64_t recordPunchInStep = 0;
   HGLOBAL metronomeHeader = nullptr;
   HGLOBAL metronomeEvents = nullptr;
   // Seek shared with the play palette: target (0 none, else ms + 1), the

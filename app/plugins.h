@@ -39,6 +39,10 @@ struct ControllerPlugin {
           entry102 = nullptr, entry127 = nullptr;
 };
 
+// Ordinal 76, called as the frame's menu opens: (id in the low word, menu,
+// busy) so the plug-in can set its own items.
+using PluginMenuStateFn = void(WINAPI*)(DWORD id, HMENU menu, int busy);
+
 // First command id handed out to plug-ins; registration advances the counter.
 constexpr int kFirstPluginCommandId = 4030;
 

@@ -5,16 +5,20 @@
 #include "appglobals.h"
 #include "engine.h"
 #include "midistepinput.h"
+#include "msgbox.h"
 #include "playcontrol.h"
 #include "playmonentries.h"
 #include "playroutines.h"
 #include "playstate.h"
 #include "programstate.h"
+#include "recconvert.h"
 #include "recstart.h"
+#include "resource.h"
 #include "settings.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
 #include "stepservices.h"
+#include "viewwindows.h"
 
 namespace {
 
@@ -106,6 +110,42 @@ void FreeBuffer(HGLOBAL& h) {
   h = nullptr;
 }
 
+// The track set-up window's caret goes while the tracks change under it and
+// comes back where its row and column say.
+void HideTrackWindowCaret() {
+  if (HWND w = g_viewWindows.trackWindow) HideCaret(w);
+}
+
+void RestoreTrackWindowCaret() {
+  HWND w = g_viewWindows.trackWindow;
+  if (!w) return;
+  SendMessageA(g_app.mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+  int width = 0, height = 0;
+  GetWndCharSize(w, &width, &height);
+  CreateCaret(w, nullptr, width, height);
+  SetCaretPos(g_viewWindows.trackCaretColumn * width + 1, g_viewWindows.trackCaretRow * height + 1);
+  ShowCaret(w);
+}
+
+void ConvertRecording() {
+  const auto* a = g_play.recordBufferA ? static_cast<const uint16_t*>(GlobalLock(g_play.recordBufferA)) : nullptr;
+  const auto* b = g_play.recordBufferB ? static_cast<const uint16_t*>(GlobalLock(g_play.recordBufferB)) : nullptr;
+  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  HideTrackWindowCaret();
+  RecordTake settings;
+  settings.playStartMeasure = g_play.record.playStartMeasure;
+  settings.punchInStep = g_play.recordPunchInStep;
+  settings.recordFilter = g_play.recordFilter;
+  settings.keyLow = g_play.recordKeyLow;
+  settings.keyHigh = g_play.recordKeyHigh;
+  const RecordConversion result = ConvertRecordingIntoSong(a, b, settings);
+  SetCursor(old);
+  if (a) GlobalUnlock(g_play.recordBufferA);
+  if (b) GlobalUnlock(g_play.recordBufferB);
+  if (result.tooBig) ShowMessageById(g_app.frame, MB_OK | MB_ICONEXCLAMATION, IDS_RECORD_TOO_BIG);
+  RestoreTrackWindowCaret();
+}
+
 }  // namespace
 
 void FreeMetronomeBlocks() {
@@ -126,6 +166,7 @@ void StartRecording(HWND owner) {
   StopMidiInput();
   const RecordStartPlan plan = PlanOnMeasureTrack(header);
   g_play.recordingFlags |= plan.flags;
+  g_play.recordPunchInStep = plan.punchInStep;
   RenumberAllSameMeasureRefs();
   if (g_engine.thruAssign)
     g_engine.thruAssign(g_settings.midiThruWord, g_settings.midiRecPortWord, ThruChannel(), g_settings.realTime);
@@ -158,14 +199,17 @@ void StartRecording(HWND owner) {
     FinishPlay();
     FreeMetronomeBlocks();
     g_play.recordingFlags = 0;
-    EndRecording(owner);
+    FreeBuffer(g_play.recordBufferA);
+    FreeBuffer(g_play.recordBufferB);
   }
 }
 
-void EndRecording(HWND owner) {
-  (void)owner;
-  // The conversion of the recorded words into the record tracks is not
-  // built yet; the buffers go as after a declined conversion.
+int AskConvertRecording(HWND owner) {
+  if (!g_play.recordBufferA && !g_play.recordBufferB) return 1;
+  const bool convert = g_settings.autoRecConvert != 0 ||
+                       ShowMessageById(owner, MB_YESNOCANCEL | MB_ICONQUESTION, IDS_ASK_CONVERT) == IDYES;
+  if (convert) ConvertRecording();
   FreeBuffer(g_play.recordBufferA);
   FreeBuffer(g_play.recordBufferB);
+  return 1;
 }

@@ -9,9 +9,11 @@
 // the program is busy.
 void StartRecording(HWND owner);
 
-// The end of a recording (a stop or the end of play): the recorded buffers
-// are let go.
-void EndRecording(HWND owner);
+// The end of a recording (a stop or the end of play): converts what was
+// recorded into the record tracks, asking first unless [OTHER]
+// AutoRecConvert is set (only Yes converts), then frees both record buffers
+// whatever the answer. Returns 1.
+int AskConvertRecording(HWND owner);
 
 // Frees the metronome track's blocks once the engine no longer plays them.
 void FreeMetronomeBlocks();

@@ -13,10 +13,15 @@ constexpr int64_t kZeroRepeatCount = 65536;
 constexpr int kMetronomeAccent = 120;
 constexpr int kMetronomeNormal = 64;
 constexpr uint8_t kMetronomeChannel = 9;
+// Far beyond any song, and small enough that no product or conversion of it
+// overflows 64 bits.
+constexpr int64_t kStepCap = int64_t{1} << 40;
 
-int64_t StepsToTicks(int64_t steps, int timeBase) {
-  if (timeBase <= 0) timeBase = 480;
-  return steps * 480 / timeBase;
+int SaneTimeBase(int timeBase) { return timeBase > 0 ? timeBase : kTicksPerQuarter; }
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  const int64_t q = a / b;
+  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
 StepEvent Event(uint8_t code, uint8_t velocity = 0, uint16_t step = 0, uint16_t gate = 0) {
@@ -25,8 +30,16 @@ StepEvent Event(uint8_t code, uint8_t velocity = 0, uint16_t step = 0, uint16_t 
 
 }  // namespace
 
-MeasureTicks MeasureToTicks(const StepEvent* events, int count, int timeBase, int measures, bool endIsZero) {
-  MeasureTicks out;
+int64_t SongStepsToTicks(int64_t steps, int timeBase) {
+  return FloorDiv(steps * kTicksPerQuarter, SaneTimeBase(timeBase));
+}
+
+int64_t TicksToSongSteps(int64_t ticks, int timeBase) {
+  return FloorDiv(ticks * SaneTimeBase(timeBase), kTicksPerQuarter);
+}
+
+MeasureSteps MeasureToSteps(const StepEvent* events, int count, int measures, bool endIsZero) {
+  MeasureSteps out;
   if (measures <= 0 || !events || count <= 0) return out;
   int64_t saved[kMaxRepeatDepth];
   int depth = 0;
@@ -46,10 +59,10 @@ MeasureTicks MeasureToTicks(const StepEvent* events, int count, int timeBase, in
       } else if (e.code == kCodeRepeatEnd) {
         if (depth > 0) {
           const int64_t times = e.step ? e.step : kZeroRepeatCount;
-          total = total * times + saved[--depth];
+          total = std::min(total * times + saved[--depth], kStepCap);
         }
       } else if (e.code < 0xF0) {
-        total += e.step;
+        total = std::min(total + e.step, kStepCap);
       }
     }
     if (at < count) {
@@ -68,10 +81,18 @@ MeasureTicks MeasureToTicks(const StepEvent* events, int count, int timeBase, in
       break;
     }
   }
-  while (depth > 0) total += saved[--depth];
+  while (depth > 0) total = std::min(total + saved[--depth], kStepCap);
   if (endIsZero && reachedEnd) total = 0;
   out.nextIndex = std::min(i, count);
-  out.ticks = StepsToTicks(total, timeBase);
+  out.steps = total;
+  return out;
+}
+
+MeasureTicks MeasureToTicks(const StepEvent* events, int count, int timeBase, int measures, bool endIsZero) {
+  const MeasureSteps m = MeasureToSteps(events, count, measures, endIsZero);
+  MeasureTicks out;
+  out.ticks = SongStepsToTicks(m.steps, timeBase);
+  out.nextIndex = m.nextIndex;
   return out;
 }
 
@@ -80,7 +101,7 @@ MetronomeTrack BuildMetronomeTrack(int beats, int beatUnit, int timeBase, bool s
   std::memset(&t, 0, sizeof t);
   t.header.channel = kMetronomeChannel;
   if (beatUnit <= 0) beatUnit = 4;
-  const uint16_t step = static_cast<uint16_t>(timeBase * 4 / beatUnit);
+  const uint16_t step = static_cast<uint16_t>(std::clamp(timeBase * 4 / beatUnit, 0, 0xFFFF));
   const uint16_t gate = static_cast<uint16_t>(step / 2);
   const uint8_t accent = sounding ? kMetronomeAccent : 0;
   const uint8_t normal = sounding ? kMetronomeNormal : 0;
@@ -103,11 +124,12 @@ RecordStartPlan PlanRecordStart(const StepEvent* measureTrack, int count, int ti
   if (s.punchInMeasure == s.playStartMeasure && s.keyOnStart) p.flags |= kRecordKeyOnStart;
   if (s.metronome) p.flags |= kRecordMetronome;
   const int64_t punchOut = MeasureToTicks(measureTrack, count, timeBase, s.punchOutMeasure, true).ticks;
-  const int64_t punchIn = MeasureToTicks(measureTrack, count, timeBase, s.punchInMeasure - 1, false).ticks;
-  const MeasureTicks start = MeasureToTicks(measureTrack, count, timeBase, s.playStartMeasure - 1, false);
-  p.start = start.ticks;
+  const MeasureSteps punchIn = MeasureToSteps(measureTrack, count, s.punchInMeasure - 1, false);
+  const MeasureSteps start = MeasureToSteps(measureTrack, count, s.playStartMeasure - 1, false);
+  p.start = SongStepsToTicks(start.steps, timeBase);
   p.startIndex = start.nextIndex;
-  p.punchIn = std::max<int64_t>(punchIn - p.start, 0);
+  p.punchIn = std::max<int64_t>(SongStepsToTicks(punchIn.steps, timeBase) - p.start, 0);
+  p.punchInStep = std::max<int64_t>(punchIn.steps - start.steps, 0);
   // The engine counts from the play start; a punch-out past the track's end
   // stays 0 (none).
   p.punchOut = punchOut ? std::max<int64_t>(punchOut - p.start, 0) : 0;

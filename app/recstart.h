@@ -15,12 +15,27 @@ struct RecordSettings {
   bool keyOnStart = false;
 };
 
-// The time from the start of a track to the end of its first `measures`
-// measures, in ticks of 480 a quarter (steps x 480 / time base, exact), and
-// the event index where the next measure begins. Repeats are unrolled (a
-// count of 0 plays 65,536 times), same-measure references followed (9
-// links, never outside the block). With endIsZero, a count that runs into
-// the end of the track gives 0 ticks.
+// Recorded time counts 480 ticks to the quarter note, song steps timeBase
+// to the quarter. Both ways are exact from an absolute position (a time base
+// that does not divide 480 drifts nowhere); a time base of 0 or below counts
+// as 480.
+constexpr int kTicksPerQuarter = 480;
+int64_t SongStepsToTicks(int64_t steps, int timeBase);
+int64_t TicksToSongSteps(int64_t ticks, int timeBase);
+
+// The song steps from the start of a track to the end of its first
+// `measures` measures, and the event index where the next measure begins.
+// Repeats are unrolled (a count of 0 plays 65,536 times, the sum saturates
+// far beyond any song), same-measure references followed (9 links, never
+// outside the block). With endIsZero, a count that runs into the end of the
+// track gives 0.
+struct MeasureSteps {
+  int64_t steps = 0;
+  int nextIndex = 0;
+};
+MeasureSteps MeasureToSteps(const StepEvent* events, int count, int measures, bool endIsZero);
+
+// The same in ticks of 480 a quarter.
 struct MeasureTicks {
   int64_t ticks = 0;
   int nextIndex = 0;
@@ -49,5 +64,8 @@ struct RecordStartPlan {
   int64_t punchOut = 0;   // ticks from the play start; 0: none
   int64_t start = 0;      // ticks from the song start to the play start
   int startIndex = 0;     // event of the measure track where the play starts
+  // The punch-in point in song steps from the play start: where the
+  // recording's conversion starts replacing the track.
+  int64_t punchInStep = 0;
 };
 RecordStartPlan PlanRecordStart(const StepEvent* measureTrack, int count, int timeBase, const RecordSettings& s);

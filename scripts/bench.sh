@@ -2,7 +2,7 @@
 # Builds and runs the benchmarks under Wine (after scripts/test.sh has set up
 # the build folders): the engine's builder throughput and note timing (bare
 # and from the main program), and the Standard MIDI File filter's import and
-# export speed. Runs the i686 build
+# export speed, and the recording's conversion. Runs the i686 build
 # where this machine runs 32-bit code, the x64 build otherwise.
 set -euo pipefail
 ZK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -28,4 +28,7 @@ bash tests/wine/run.sh "$build" "$build/tests/smf_bench.exe" "Z:${build//\//\\}\
 if command -v midicsv >/dev/null; then
   TIMEFORMAT="midicsv on the same file: %R s"; time midicsv "$build/smf_bench.mid" >/dev/null
 fi
+# The recording's conversion of a full record buffer into the record tracks.
+cmake --build "$build" -j"$(nproc)" --target recconvert_bench >/dev/null
+bash tests/wine/run.sh "$build" "$build/tests/recconvert_bench.exe"
 echo "bench: ran on the $target build"

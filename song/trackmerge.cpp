@@ -275,11 +275,6 @@ MergeResult MergeEventBlocks(const StepEvent* source, int sourceCount, const Ste
   return result;
 }
 
-int RecordTickFactor(int timeBase) {
-  int factor = timeBase > 0 ? 480 / timeBase : 1;
-  return factor < 1 ? 1 : factor;
-}
-
 std::vector<StepEvent> CutAfterMeasures(const StepEvent* events, int count, int measures) {
   std::vector<StepEvent> cut;
   if (!events || count <= 0) {

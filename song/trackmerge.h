@@ -49,10 +49,6 @@ int ResolveSameMeasureRef(const StepEvent* events, int count, int index);
 // that is followed by a note with gate 0 takes over that note's step.
 void CompactMergedEvents(std::vector<StepEvent>& events);
 
-// Recorded times count 480 ticks to the quarter note; song steps are this many
-// ticks each (never below 1, whatever the time base).
-int RecordTickFactor(int timeBase);
-
 // The events up to and including the given number of measure boundaries, with
 // the end event after them (the whole block when it has fewer).
 std::vector<StepEvent> CutAfterMeasures(const StepEvent* events, int count, int measures);
@@ -70,8 +66,8 @@ constexpr int kMergeNoMemory = -2;
 constexpr int kRecordMixFlag = 0x02;   // record flags: mix instead of replace
 
 // Merges a recorded block into track. Replace mode (flags without 0x02)
-// replaces the track's events from start (480 ticks to the quarter) to end
-// (song steps); with measureLimit > 0 the take is first cut after that many
+// replaces the track's events from start to end, both in song steps from the
+// song's start; with measureLimit > 0 the take is first cut after that many
 // measures and the window ends where the cut take ends.
 int RecordMerge(const StepEvent* recorded, int recordedCount, int track, int32_t start,
                 int32_t end, int flags, int measureLimit);

@@ -39,17 +39,6 @@ class LockedTrack {
   int slots_ = 0;
 };
 
-int SongTimeBase() {
-  int timeBase = g_song.timeBase;
-  if (HGLOBAL h = SongEntry(kHeaderEntry)) {
-    if (auto* header = static_cast<const SongHeader*>(GlobalLock(h))) {
-      timeBase = header->timeBase;
-      GlobalUnlock(h);
-    }
-  }
-  return timeBase;
-}
-
 void RecountFreeEvents() {
   int32_t freeCount = kMaxTrackEvents * g_song.trackCount;
   for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
@@ -107,7 +96,7 @@ int RecordMerge(const StepEvent* recorded, int recordedCount, int track, int32_t
   options.outputSlots = kRecordMergeSlots;
   options.replace = (flags & kRecordMixFlag) == 0;
   if (options.replace) {
-    options.windowStart = start / RecordTickFactor(SongTimeBase());
+    options.windowStart = start;
     options.windowEnd = end;
   }
   std::vector<StepEvent> take;

@@ -7,6 +7,8 @@ struct ViewWindows {
   HWND nameList = nullptr;        // "NameList"
   HWND trackWindow = nullptr;     // "TrkSet" or "TrkView"
   int trackWindowMode = 0;        // 0 track view, 1 track setting, 2 record set-up
+  int trackCaretColumn = 0;       // the track window's caret, in character cells
+  int trackCaretRow = 0;
   HWND trackExclusive = nullptr;  // "TrkExclsive"
   HWND location = nullptr;        // "LocWnd"
   // Set while the track-exclusive editor holds edits it stores into the track

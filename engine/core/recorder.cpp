@@ -187,7 +187,9 @@ void Recorder::OnMessage(DWORD shortMsg, DWORD timeMs, int tempo, EngineNotify& 
         }
 
         if (record && punchOutActive_) {
-          if (!(punchInActive_ && n > punchIn_)) punchOut_ -= n;
+          // Every interval counts, the one that crosses the punch-in point
+          // too: the point stands at its distance from the play start.
+          punchOut_ -= n;
           if (punchOut_ < 0) record = false;
         }
 
@@ -260,7 +262,7 @@ void Recorder::OnDeviceWords(const uint16_t* words, size_t count, EngineNotify& 
       }
 
       if (punchOutActive_) {
-        if (isWait && !(punchInActive_ && n > punchIn_)) punchOut_ -= n;
+        if (isWait) punchOut_ -= n;
         if (punchOut_ < 0) continue;
       }
 

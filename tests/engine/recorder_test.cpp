@@ -270,14 +270,15 @@ TEST_F(RecorderTest, PunchOutStopsRecording) {
   EXPECT_EQ(rec.Index(), 6);
 }
 
-TEST_F(RecorderTest, PunchOutDoesNotCountTheIntervalCrossingPunchIn) {
-  Start(1, 100, 120);
-  Send(Msg(0x90, 60, 100), 150);  // crosses punch-in: punch-out stays 120
+TEST_F(RecorderTest, PunchOutCountsTheIntervalCrossingPunchIn) {
+  Start(1, 100, 270);
+  Send(Msg(0x90, 60, 100), 150);  // crosses punch-in: 120 left
   Send(Msg(0x80, 60, 0), 200);    // 70 left
   Send(Msg(0x90, 62, 100), 270);  // 0 left: still recorded
-  Send(Msg(0x80, 62, 0), 271);
+  Send(Msg(0x80, 62, 0), 271);    // past the point
   const Decoded d = Recorded();
   ASSERT_EQ(d.events.size(), 3u);
+  EXPECT_EQ(d.events[0], (RecEvent{150, 0x9000, 0x3C64}));
   EXPECT_EQ(d.events[2], (RecEvent{270, 0x9000, 0x3E64}));
 }
 

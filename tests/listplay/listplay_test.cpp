@@ -68,14 +68,40 @@ std::vector<int> PlayedKeys(const std::string& logPath) {
   return keys;
 }
 
-// Answers every message box of the program until it ends, keeping the
-// boxes' texts; false when it did not end within the limit.
-bool AnswerBoxesUntilExit(ShellProcess& program, DWORD limitMs, std::vector<std::string>& texts) {
+// Waits until the device log shows a note played; false when none came
+// within the limit.
+bool WaitForFirstNote(const std::string& logPath, DWORD limitMs) {
+  const DWORD end = GetTickCount() + limitMs;
+  while (PlayedKeys(logPath).empty()) {
+    if (GetTickCount() > end) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+struct Box {
+  std::string text;
+  std::vector<int> keysBefore;  // notes played when it came up
+};
+
+std::string Texts(const std::vector<Box>& boxes) {
+  std::string all;
+  for (const Box& b : boxes) all += "[" + b.text + "] ";
+  return all;
+}
+
+// Answers every message box of the program until it ends, keeping what
+// each said and the notes played before it; false when the program did not
+// end within the limit. The first box is saved as a screenshot when a name
+// is given.
+bool AnswerBoxesUntilExit(ShellProcess& program, DWORD limitMs, const std::string& logPath,
+                          std::vector<Box>& boxes, const char* firstBoxShot = nullptr) {
   const DWORD end = GetTickCount() + limitMs;
   while (program.Running()) {
     if (GetTickCount() > end) return false;
     for (HWND box : program.Dialogs()) {
-      texts.push_back(DialogText(box));
+      if (boxes.empty() && firstBoxShot) SaveScreenshot(box, OutputFolder() + "\\" + firstBoxShot);
+      boxes.push_back(Box{DialogText(box), logPath.empty() ? std::vector<int>{} : PlayedKeys(logPath)});
       SendMessageTimeoutA(box, WM_COMMAND, IDOK, 0, SMTO_NORMAL, 5000, nullptr);
     }
     Sleep(100);
@@ -103,12 +129,15 @@ TEST_F(ListPlayTest, PlaysEachSongInOrderPassesOverAMissingOneThenCloses) {
   SetEnvironmentVariableA("VMIDI_LOG", nullptr);
   HWND frame = program.WaitForFrame();
   ASSERT_NE(frame, nullptr);
+  // The first song starts by itself, with nothing asked of the user.
+  EXPECT_TRUE(WaitForFirstNote(log, 20000));
   SaveScreenshot(frame, OutputFolder() + "\\listplay-playing.bmp");
-  std::vector<std::string> boxes;
-  EXPECT_TRUE(AnswerBoxesUntilExit(program, 60000, boxes));
-  // One message: the missing song.
-  ASSERT_EQ(boxes.size(), 1u) << ::testing::PrintToString(boxes);
-  EXPECT_NE(boxes[0].find("missing.G36"), std::string::npos) << boxes[0];
+  std::vector<Box> boxes;
+  EXPECT_TRUE(AnswerBoxesUntilExit(program, 60000, log, boxes, "listplay-missing.bmp"));
+  // One message: the missing song, in its place after the first song.
+  ASSERT_EQ(boxes.size(), 1u) << Texts(boxes);
+  EXPECT_NE(boxes[0].text.find("missing.G36"), std::string::npos) << boxes[0].text;
+  EXPECT_EQ(boxes[0].keysBefore, (std::vector<int>{60, 61}));
   EXPECT_EQ(PlayedKeys(log), (std::vector<int>{60, 61, 64, 67, 68}));
 }
 
@@ -117,9 +146,11 @@ TEST_F(ListPlayTest, AListWhoseEverySongFailsClosesAfterOnePass) {
   ShellProcess program;
   ASSERT_TRUE(program.Start("\"" + dir_.File("gone.lpc") + "\""));
   ASSERT_NE(program.WaitForFrame(), nullptr);
-  std::vector<std::string> boxes;
-  EXPECT_TRUE(AnswerBoxesUntilExit(program, 60000, boxes));
-  EXPECT_EQ(boxes.size(), 3u) << ::testing::PrintToString(boxes);
+  std::vector<Box> boxes;
+  EXPECT_TRUE(AnswerBoxesUntilExit(program, 60000, "", boxes));
+  ASSERT_EQ(boxes.size(), 3u) << Texts(boxes);
+  const char* const names[] = {"x.G36", "y.G36", "z.G36"};
+  for (int i = 0; i < 3; ++i) EXPECT_NE(boxes[i].text.find(names[i]), std::string::npos) << boxes[i].text;
 }
 
 }  // namespace

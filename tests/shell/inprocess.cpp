@@ -49,3 +49,26 @@ bool StartInProcessShell() {
   g_started = StartProgram(GetModuleHandleA(nullptr), nullptr, "", SW_SHOWNOACTIVATE);
   return g_started;
 }
+
+namespace {
+std::function<bool()> g_done;
+DWORD g_deadline = 0;
+void CALLBACK LoopCheck(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_done() || GetTickCount() > g_deadline) PostQuitMessage(0);
+}
+}  // namespace
+
+bool RunLoopUntil(std::function<bool()> done, DWORD timeoutMs) {
+  g_done = std::move(done);
+  g_deadline = GetTickCount() + timeoutMs;
+  UINT_PTR timer = SetTimer(nullptr, 0, 5, LoopCheck);
+  RunMainLoop();
+  KillTimer(nullptr, timer);
+  return g_done();
+}
+
+void RunLoopFor(DWORD ms) {
+  RunLoopUntil([] { return false; }, ms);
+}
+
+void Command(UINT id) { SendMessageA(g_app.frame, WM_COMMAND, id, 0); }

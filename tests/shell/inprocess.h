@@ -2,6 +2,9 @@
 // every suite that drives its frame directly (window classes register once
 // a process). It closes after the last test.
 #pragma once
+#include <windows.h>
+
+#include <functional>
 
 #include "testsupport.h"
 
@@ -9,3 +12,10 @@
 bool StartInProcessShell();
 // The settings file it read at start.
 TempSettingsFile& InProcessSettings();
+
+// Runs the program's main loop until done() or timeoutMs; done()'s last
+// answer.
+bool RunLoopUntil(std::function<bool()> done, DWORD timeoutMs = 10000);
+void RunLoopFor(DWORD ms);
+// WM_COMMAND id to the frame.
+void Command(UINT id);

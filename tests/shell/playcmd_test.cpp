@@ -100,26 +100,6 @@ int WINAPI RecordingPointPlayExec(int a, int b, HGLOBAL table, int trackCount, i
 // A step editor a test opened, closed again after it.
 HWND g_openedEditor = nullptr;
 
-// Runs the program's main loop until done() or timeoutMs.
-std::function<bool()> g_done;
-DWORD g_deadline = 0;
-void CALLBACK LoopCheck(HWND, UINT, UINT_PTR, DWORD) {
-  if (g_done() || GetTickCount() > g_deadline) PostQuitMessage(0);
-}
-bool RunLoopUntil(std::function<bool()> done, DWORD timeoutMs = 10000) {
-  g_done = std::move(done);
-  g_deadline = GetTickCount() + timeoutMs;
-  UINT_PTR timer = SetTimer(nullptr, 0, 5, LoopCheck);
-  RunMainLoop();
-  KillTimer(nullptr, timer);
-  return g_done();
-}
-void RunLoopFor(DWORD ms) {
-  RunLoopUntil([] { return false; }, ms);
-}
-
-void Command(UINT id) { SendMessageA(g_app.frame, WM_COMMAND, id, 0); }
-
 // Puts events (an end event follows) into the open song's track 1.
 void SetTrackOne(const std::vector<StepEvent>& events) {
   std::vector<StepEvent> block(events);
@@ -833,13 +813,20 @@ TEST_F(PlayCommandTest, ScreenshotsOfTheMainWindowWhilePlaying) {
   SetTrackOne(LongSong());
   HWND editor = EditorOfTrackOne(3);
   ASSERT_NE(editor, nullptr);
+  ASSERT_NE(g_views.playPalette, nullptr);
+  UpdateSongSize(g_app.frame);
   ShowWindow(g_app.frame, SW_SHOWNORMAL);
-  if (g_views.playPalette) ShowWindow(g_views.playPalette, SW_SHOWNOACTIVATE);
+  // Raised after the frame is shown: with no window manager the screen
+  // keeps the last window shown on top, and the palette belongs above it.
+  ShowWindow(g_views.playPalette, SW_SHOWNOACTIVATE);
+  SetWindowPos(g_views.playPalette, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Command(IDM_PLAY_START);
   ASSERT_TRUE(RunLoopUntil([this] { return NoteOns(vm_) >= 2; }));
-  UpdateWindow(g_app.frame);
+  ASSERT_TRUE(IsWindowVisible(g_views.playPalette));
+  RedrawWindow(g_app.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(g_views.playPalette, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
   EXPECT_TRUE(SaveScreenshot(g_app.frame, OutputFolder() + "\\play-playing.bmp"));
-  if (g_views.playPalette) EXPECT_TRUE(SaveScreenshot(g_views.playPalette, OutputFolder() + "\\play-palette.bmp"));
+  EXPECT_TRUE(SaveScreenshot(g_views.playPalette, OutputFolder() + "\\play-palette.bmp"));
   Command(IDM_PLAY_STOP);
   RunLoopFor(100);
   EXPECT_TRUE(SaveScreenshot(g_app.frame, OutputFolder() + "\\play-stopped.bmp"));

@@ -327,14 +327,6 @@ TEST(TrackMerge, BlocksWithoutEndEventStopAtTheirSize) {
   EXPECT_EQ(Show(Block({})), Show(r.events));
 }
 
-TEST(TrackMerge, TickFactorNeverZero) {
-  struct {
-    int timeBase, factor;
-  } cases[] = {{480, 1}, {240, 2}, {96, 5}, {48, 10}, {100, 4}, {7, 68}, {1, 480},
-               {0, 1},   {-5, 1},  {960, 1}, {481, 1}, {65535, 1}};
-  for (auto& c : cases) EXPECT_EQ(c.factor, RecordTickFactor(c.timeBase)) << c.timeBase;
-}
-
 TEST(TrackMerge, CutAfterMeasures) {
   Events take = Block({N(60, 100), Bar(), N(61, 200), Ref(0, 48), N(62, 300), Bar()});
   const int n = static_cast<int>(take.size());
@@ -428,22 +420,27 @@ TEST_F(TrackMergeSongTest, RecordMergeMixModeKeepsTheTrack) {
   EXPECT_EQ(Show(Block({N(70, 0), N(60, 960), N(61, 960), Bar()})), Show(TrackEvents(1)));
 }
 
-TEST_F(TrackMergeSongTest, RecordStartCountsInTicksOf480) {
+TEST_F(TrackMergeSongTest, RecordWindowCountsInSongSteps) {
   // Base notes every 480 steps; the take is one long rest, so the notes
-  // before the window start are the ones that stay.
+  // before the window start are the ones that stay, and the window's end
+  // brings back the last two: both ends are song steps at any time base.
   Events base = Block({N(70, 480), N(70, 480), N(70, 480), N(70, 480), N(70, 480), N(70, 480),
-                       N(70, 480), N(70, 480), Bar()});
+                       N(71, 480), N(71, 480), Bar()});
   Events take = Block({Rest(3840), Bar()});
   struct {
     int timeBase;
-    int kept;   // notes before 1,920 ticks in song steps
-  } cases[] = {{480, 4}, {240, 2}, {96, 1}, {100, 1}, {0, 4}, {960, 4}, {7, 1}};
+    int32_t start, end;
+    int kept, tail;
+  } cases[] = {{480, 1920, 2880, 4, 2}, {240, 1920, 2880, 4, 2}, {96, 1000, 2880, 3, 2},
+               {100, 1920, 2880, 4, 2}, {960, 1920, 2880, 4, 2}, {960, 0, 3840, 0, 0}};
   for (auto& c : cases) {
     SetTimeBase(c.timeBase);
     SetTrack(3, base);
-    ASSERT_EQ(kMergeOk, RecordMerge(take.data(), static_cast<int>(take.size()), 3, 1920, 3840, 0, 0))
+    ASSERT_EQ(kMergeOk,
+              RecordMerge(take.data(), static_cast<int>(take.size()), 3, c.start, c.end, 0, 0))
         << c.timeBase;
     EXPECT_EQ(c.kept, Count(TrackEvents(3), 70)) << c.timeBase;
+    EXPECT_EQ(c.tail, Count(TrackEvents(3), 71)) << c.timeBase;
   }
 }
 

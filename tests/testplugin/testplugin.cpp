@@ -90,6 +90,12 @@ void WINAPI PluginMenu2(uint16_t id, HWND window, HMENU menu, int value, int zer
   LogCall(TESTPLUGIN_NAME " Menu75 %u %d %d", id, value, zero);
 }
 
+// The frame's menu opening: the whole id word (the id sits in its low word),
+// whether a real menu came, and the busy state.
+void WINAPI PluginMenuState(uint32_t id, HMENU menu, int busy) {
+  LogCall(TESTPLUGIN_NAME " MenuState %u %d %d", id, IsMenu(menu) ? 1 : 0, busy);
+}
+
 void WINAPI PluginRestoreLayout(uint16_t id, int showCommand) {
   LogCall(TESTPLUGIN_NAME " RestoreLayout %u %d", id, showCommand);
 }

@@ -1,0 +1,16 @@
+// Opening the singleton children around the step editors.
+#pragma once
+#include <windows.h>
+
+// The track window's three modes: track view ("TrkView"), track setting and
+// record set-up (both "TrkSet").
+constexpr int kTrackViewMode = 0;
+constexpr int kTrackSettingMode = 1;
+constexpr int kRecordSetupMode = 2;
+
+// Shows the track window in the given mode, creating it when none is open.
+// A window of the other class is closed and the frame is posted the view
+// command that opens the wanted one (so the new window is made after the old
+// one has gone). Returns the window now showing the mode, null when it is
+// reopened later or could not be made.
+HWND OpenTrackWindow(HWND window, int mode);
