@@ -22,6 +22,7 @@
 #include "viewwindows.h"
 #include "vwinmm.h"
 #include "windownav.h"
+#include "zk/messages.h"
 
 namespace {
 
@@ -308,6 +309,18 @@ INSTANTIATE_TEST_SUITE_P(Answers, AskConvertTest,
                          [](const ::testing::TestParamInfo<AskCase>& info) { return info.param.name; });
 
 using RecordShellTest = RecordFixture;
+
+// The metronome repeats for as good as ever, so a recording ends by the stop
+// or by the engine's end notice, which the frame handles like the stop.
+TEST_F(RecordShellTest, TheEndOfPlayNoticeConvertsAsTheStopDoes) {
+  StartAndWaitForTheMetronome();
+  Note(64, 500, 1000);
+  SendMessageA(g_app.frame, WM_ZK_PLAYNOTIFY, static_cast<WPARAM>(-1), 0);
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ(g_play.recordingFlags, 0u);
+  EXPECT_EQ(g_play.recordBufferA, nullptr);
+  EXPECT_EQ(Keys(TrackEventsOf(2)), std::vector<int>{64});
+}
 
 TEST_F(RecordShellTest, AFullBufferStopsAndWhatWasRecordedConverts) {
   MessageBoxRecorder boxes;
