@@ -1,6 +1,10 @@
 #include "stepservices.h"
 
+#include <cstring>
+#include <string>
+
 #include "appglobals.h"
+#include "eventtext.h"
 #include "measures.h"
 #include "playmonentries.h"
 #include "programstate.h"
@@ -9,6 +13,7 @@
 #include "stepeditdata.h"
 #include "stepwnd.h"
 #include "viewglobals.h"
+#include "zk/cmdcodes.h"
 
 StepServiceHooks g_stepHooks;
 
@@ -120,4 +125,47 @@ int CheckRecordTrack() {
   }
   if (g_stepHooks.showMessage) g_stepHooks.showMessage(MB_OK | MB_ICONEXCLAMATION, kNoRecordTrackMessage);
   return 0;
+}
+
+namespace {
+
+// The key signature in force at an event: the song's, replaced by every
+// key-signature event up to it.
+int KeyIndexAt(const StepEvent* events, int index) {
+  int key = 0;
+  if (HGLOBAL h = SongEntry(kHeaderEntry)) {
+    if (const auto* header = static_cast<const SongHeader*>(GlobalLock(h))) {
+      key = header->key;
+      GlobalUnlock(h);
+    }
+  }
+  for (int i = 0; i <= index; ++i)
+    if (events[i].code == kCodeKeySig) key = events[i].step & 0xFF;
+  return key;
+}
+
+}  // namespace
+
+int FormatStepEventText(char* buffer, int track, int eventIndex, int flag) {
+  StepEditorData* data = GetStepEditorData(StepEditorOfTrack(track));
+  if (!buffer || !data || eventIndex < 0 || eventIndex > data->lastEvent || !data->trackBlock) return 0;
+  const auto* block = static_cast<const TrackBlock*>(LocalLock(data->trackBlock));
+  if (!block) return 0;
+  HGLOBAL h = block->events;
+  LocalUnlock(data->trackBlock);
+  const auto* events = h ? static_cast<const StepEvent*>(GlobalLock(h)) : nullptr;
+  if (!events) return 0;
+  const int count = static_cast<int>(GlobalSize(h) / sizeof(StepEvent));
+  int written = 0;
+  if (eventIndex < count) {
+    EventTextOptions options;
+    options.keyIndex = KeyIndexAt(events, eventIndex);
+    options.overlap = flag != 0;
+    options.progOffset = g_settings.progOffset != 0;
+    const std::string text = StepEventText(events, count, eventIndex, options);
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    written = 1;
+  }
+  GlobalUnlock(h);
+  return written;
 }

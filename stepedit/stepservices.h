@@ -46,3 +46,10 @@ void PlaceStepCaret(HWND editor);
 // step editor's own font, else the font the window reports, else the system
 // fixed font).
 void GetWndCharSize(HWND window, int* width, int* height);
+
+// The text of one event of a track, as the error and search logs show it:
+// the event text and its numeric columns, with the overlap mark when flag is
+// nonzero. Written into buffer (room for 40 characters) only while the track
+// has an open step editor and the index lies within its events; returns
+// whether it wrote.
+int FormatStepEventText(char* buffer, int track, int eventIndex, int flag);

@@ -7,6 +7,7 @@
 #include "appglobals.h"
 #include "lineindex.h"
 #include "songmodel.h"
+#include "stepservices.h"
 #include "testsupport.h"
 #include "trackattach.h"
 
@@ -264,6 +265,37 @@ TEST_F(TrackAttach, CloseFreesEditorsAndDestroysThoseBeyondTheNextSong) {
   EXPECT_EQ(Windows().editor[0], keep);
   EXPECT_EQ(Windows().editor[2], nullptr);
   DestroyWindow(keep);
+}
+
+}  // namespace
+
+namespace {
+
+void SetEditorOf(int track, HWND w) {
+  SongDocument* doc = LockSongDocument(g_app.frame);
+  static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows))->editor[track - 1] = w;
+  GlobalUnlock(doc->trackWindows);
+  UnlockSongDocument(g_app.frame);
+}
+
+// The logs' text of an event: only while the track's editor is open, only
+// for its events, spelled by the key signature in force there.
+TEST_F(TrackAttach, EventTextForTheLogsNeedsTheTracksEditor) {
+  ReplaceTrackEvents(2, Block({N(70, 10), {0xF5, 0, 2, 0}, N(70, 20)}));
+  char text[64] = "untouched";
+  EXPECT_EQ(FormatStepEventText(text, 2, 0, 0), 0);  // no editor
+  EXPECT_STREQ(text, "untouched");
+  HWND w = EditorWindow(&ed);
+  ASSERT_EQ(AttachTrackToEditor(&ed, w, 2), 3);  // its lines
+  SetEditorOf(2, w);
+  EXPECT_EQ(FormatStepEventText(text, 2, 4, 0), 0);  // past the end event
+  EXPECT_STREQ(text, "untouched");
+  ASSERT_EQ(FormatStepEventText(text, 2, 0, 0), 1);
+  EXPECT_STREQ(text, "Bb4  70   10   10 100 ");
+  ASSERT_EQ(FormatStepEventText(text, 2, 2, 1), 1);  // after "D MAJOR", overlapping
+  EXPECT_STREQ(text, "A#4  70   20   10 100*");
+  SetEditorOf(2, nullptr);
+  DestroyWindow(w);
 }
 
 }  // namespace
