@@ -9,6 +9,7 @@
 #include "programstate.h"
 #include "resource.h"
 #include "settingsblock.h"
+#include "stepservices.h"
 
 LogWindows g_logs;
 
@@ -165,8 +166,15 @@ void AddCommandRunLogEntry(int kind, int track, int measure, int step, int event
   AppendErrLogLine(FormatCommandRun(kind, track, measure, step, eventIndex, text ? text : ""));
 }
 
+std::string FormatErrLogEntry(const std::string& message, int track, int eventIndex) {
+  int measure = 0, step = 0;
+  StepEventPosition(track, eventIndex, &measure, &step);
+  return LinePrefix(eventIndex, track, measure, step) + "..." + message + " | " +
+         StepEventTextOfTrack(track, eventIndex) + "\r\n";
+}
+
 void AddErrLogEntry(int stringId, int track, int eventIndex) {
-  AppendErrLogLine(LinePrefix(eventIndex, track, 0, 0) + "..." + LoadAppString(stringId) + "\r\n");
+  AppendErrLogLine(FormatErrLogEntry(LoadAppString(stringId), track, eventIndex));
 }
 
 void SaveErrLogPlacement() { SaveWindowRecord(g_logs.errLog, WindowPlacementFields(kSbErrLog)); }

@@ -32,7 +32,9 @@ std::string FormatCommandRun(int kind, int track, int measure, int step, int eve
 void AddMciErrLogEntry(int code, int kind, int track, int measure, int step, int eventIndex);
 void AddCommandRunLogEntry(int kind, int track, int measure, int step, int eventIndex,
                            const char* text);
-// An error reported by message (string id, track counted from 1, event index).
+// An error reported by message (string id, track counted from 1, event index):
+// the line names the event's measure and step and shows its text.
+std::string FormatErrLogEntry(const std::string& message, int track, int eventIndex);
 void AddErrLogEntry(int stringId, int track, int eventIndex);
 // Appends a finished line when the log is below its limit; false when dropped.
 bool AppendErrLogLine(const std::string& line);

@@ -1,10 +1,13 @@
 #include "stepservices.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "appglobals.h"
 #include "eventtext.h"
+#include "lineindex.h"
 #include "measures.h"
 #include "playmonentries.h"
 #include "programstate.h"
@@ -168,4 +171,75 @@ int FormatStepEventText(char* buffer, int track, int eventIndex, int flag) {
   }
   GlobalUnlock(h);
   return written;
+}
+
+namespace {
+
+// A track's event block of the open song, locked while it lives.
+class TrackEvents {
+ public:
+  explicit TrackEvents(int track)
+      : handle_(track >= 1 && track <= kMaxTracks ? SongEntry(TrackEventsEntry(track)) : nullptr) {
+    if (handle_) events_ = static_cast<const StepEvent*>(GlobalLock(handle_));
+  }
+  ~TrackEvents() {
+    if (events_) GlobalUnlock(handle_);
+  }
+  TrackEvents(const TrackEvents&) = delete;
+  TrackEvents& operator=(const TrackEvents&) = delete;
+  const StepEvent* events() const { return events_; }
+  int count() const { return events_ ? static_cast<int>(GlobalSize(handle_) / sizeof(StepEvent)) : 0; }
+
+ private:
+  HGLOBAL handle_;
+  const StepEvent* events_ = nullptr;
+};
+
+bool PositionFromEditor(const StepEditorData& data, int eventIndex, int* measure, int* step) {
+  if (eventIndex > data.lastEvent || !data.trackBlock) return false;
+  const auto* block = static_cast<const TrackBlock*>(LocalLock(data.trackBlock));
+  HGLOBAL table = block ? block->measureTable : nullptr;
+  if (block) LocalUnlock(data.trackBlock);
+  const auto* entries = table ? static_cast<const MeasureEntry*>(GlobalLock(table)) : nullptr;
+  if (!entries) return false;
+  const bool inside = static_cast<size_t>(eventIndex) < GlobalSize(table) / sizeof(MeasureEntry);
+  if (inside) {
+    *measure = entries[eventIndex].measure;
+    *step = entries[eventIndex].step & ~kOverlapBit;
+  }
+  GlobalUnlock(table);
+  return inside;
+}
+
+}  // namespace
+
+bool StepEventPosition(int track, int eventIndex, int* measure, int* step) {
+  if (eventIndex < 0 || !measure || !step) return false;
+  if (const StepEditorData* data = GetStepEditorData(StepEditorOfTrack(track)))
+    return PositionFromEditor(*data, eventIndex, measure, step);
+  TrackEvents track_(track);
+  const int slots = std::min(track_.count(), static_cast<int>(kTrackSlots));
+  if (!track_.events() || eventIndex >= slots) return false;
+  std::vector<LineEntry> lines(kTrackSlots);
+  std::vector<MeasureEntry> measures(kTrackSlots);
+  int32_t lastEvent = -1, lastLine = -1;
+  if (!BuildLineIndex(track_.events(), slots, kModeStepList, 0, lines.data(), measures.data(), &lastEvent, &lastLine) ||
+      eventIndex > lastEvent)
+    return false;
+  *measure = measures[eventIndex].measure;
+  *step = measures[eventIndex].step & ~kOverlapBit;
+  return true;
+}
+
+std::string StepEventTextOfTrack(int track, int eventIndex) {
+  char text[64] = "";
+  if (FormatStepEventText(text, track, eventIndex, 0)) return text;
+  if (GetStepEditorData(StepEditorOfTrack(track))) return {};
+  TrackEvents events(track);
+  const int end = events.events() ? FindEndEvent(events.events(), events.count()) : -1;
+  if (eventIndex < 0 || eventIndex >= end) return {};
+  EventTextOptions options;
+  options.keyIndex = KeyIndexAt(events.events(), eventIndex);
+  options.progOffset = g_settings.progOffset != 0;
+  return StepEventText(events.events(), events.count(), eventIndex, options);
 }

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // Renumbers the same-measure references of every track of the open song.
 void RenumberAllSameMeasureRefs();
 // Marks the open song modified (bit 0 of the first track's state word).
@@ -53,3 +55,12 @@ void GetWndCharSize(HWND window, int* width, int* height);
 // has an open step editor and the index lies within its events; returns
 // whether it wrote.
 int FormatStepEventText(char* buffer, int track, int eventIndex, int flag);
+
+// The measure and step number of a track's event as its step list shows
+// them: from the track's open editor, else worked out from the track's
+// events. False for an event the track does not have.
+bool StepEventPosition(int track, int eventIndex, int* measure, int* step);
+
+// The event's text as FormatStepEventText gives it, or, without an open
+// editor, from the track's own events; empty for an event it does not have.
+std::string StepEventTextOfTrack(int track, int eventIndex);
