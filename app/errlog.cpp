@@ -1,6 +1,8 @@
 #include "errlog.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "appglobals.h"
@@ -10,6 +12,7 @@
 #include "resource.h"
 #include "settingsblock.h"
 #include "stepservices.h"
+#include "windownav.h"
 
 LogWindows g_logs;
 
@@ -187,3 +190,59 @@ void RestoreErrLogPlacement(int show) {
 void RestoreSearchLogPlacement(int show) {
   if (g_logs.searchLog) RestoreWindowRecord(g_logs.searchLog, WindowPlacementFields(kSbSearchLog), show);
 }
+
+namespace {
+
+constexpr int kLogLineLimit = 127;
+
+// The number that follows position at (blanks skipped); false without one.
+bool NumberAfter(const std::string& text, size_t at, int* value) {
+  while (at < text.size() && text[at] == ' ') ++at;
+  size_t end = at;
+  if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
+  const size_t digits = end;
+  while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+  if (end == digits) return false;
+  *value = std::atoi(text.substr(at, end - at).c_str());
+  return true;
+}
+
+std::string LogLine(HWND edit, int line) {
+  if (!edit || line < 0 || line >= SendMessageA(edit, EM_GETLINECOUNT, 0, 0)) return {};
+  char text[kLogLineLimit + 1] = {};
+  *reinterpret_cast<WORD*>(text) = kLogLineLimit;
+  const LRESULT n = SendMessageA(edit, EM_GETLINE, line, reinterpret_cast<LPARAM>(text));
+  return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+void JumpFrom(HWND log, int line) {
+  if (IsPlaying()) return;
+  int track = 0, eventIndex = 0;
+  if (!ParseLogLine(LogLine(LogEdit(log), line), &track, &eventIndex)) return;
+  OpenTrackEditorFromLog(g_app.frame, track, eventIndex);
+}
+
+int CaretLine(HWND log) {
+  HWND edit = LogEdit(log);
+  return edit ? static_cast<int>(SendMessageA(edit, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0)) : -1;
+}
+
+}  // namespace
+
+bool ParseLogLine(const std::string& line, int* track, int* eventIndex) {
+  const std::string text = line.substr(0, kLogLineLimit);
+  const size_t open = text.find('(');
+  const size_t colon = text.find(':');
+  int t = 0, e = 0;
+  if (open == std::string::npos || colon == std::string::npos || !NumberAfter(text, open + 1, &e) ||
+      !NumberAfter(text, colon + 1, &t))
+    return false;
+  *track = t;
+  *eventIndex = e;
+  return true;
+}
+
+void JumpToErrLogLine(int line) { JumpFrom(g_logs.errLog, line); }
+void JumpToSearchLogLine(int line) { JumpFrom(g_logs.searchLog, line); }
+void JumpFromErrLogCaret() { JumpToErrLogLine(CaretLine(g_logs.errLog)); }
+void JumpFromSearchLogCaret() { JumpToSearchLogLine(CaretLine(g_logs.searchLog)); }

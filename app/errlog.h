@@ -43,6 +43,18 @@ void ClearErrLog();
 // The error log's whole text (empty without a window).
 std::string ErrLogText();
 
+// The event index (the number after the first "(") and the track (the
+// number after the first ":") of a log line, read from at most its first
+// 127 characters. False when either number is missing.
+bool ParseLogLine(const std::string& line, int* track, int* eventIndex);
+// Opens the editor of the line's track at its event; nothing while a song
+// plays, for a line without both numbers or for a track beyond the song.
+void JumpToErrLogLine(int line);
+void JumpToSearchLogLine(int line);
+// The same from the line of the log's caret (commands 6111 and 6116).
+void JumpFromErrLogCaret();
+void JumpFromSearchLogCaret();
+
 void SaveErrLogPlacement();
 void SaveSearchLogPlacement();
 void RestoreErrLogPlacement(int show);

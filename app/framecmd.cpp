@@ -31,6 +31,8 @@ constexpr UINT kCmdPlayPalette = 4009;
 constexpr UINT kCmdPianoPalette = 4010;
 
 constexpr UINT kCmdClearErrLog = 6110;
+constexpr UINT kCmdJumpErrLog = 6111;
+constexpr UINT kCmdJumpSearchLog = 6116;
 constexpr UINT kCmdRecordStart = 2354;
 constexpr UINT kCmdWindBack = 2358;
 constexpr UINT kCmdWindForward = 2359;
@@ -176,6 +178,12 @@ void FrameCommand(HWND frame, WPARAM wParam) {
       break;
     case kCmdClearErrLog:
       ClearErrLog();
+      break;
+    case kCmdJumpErrLog:
+      JumpFromErrLogCaret();
+      break;
+    case kCmdJumpSearchLog:
+      JumpFromSearchLogCaret();
       break;
     case kCmdWindBack:
     case kCmdWindForward:

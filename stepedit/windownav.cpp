@@ -4,7 +4,11 @@
 #include <string>
 
 #include "appglobals.h"
+#include "songmodel.h"
+#include "stepeditdata.h"
+#include "stepwnd.h"
 #include "viewwindows.h"
+#include "zk/messages.h"
 
 namespace {
 
@@ -59,4 +63,39 @@ HWND OpenTrackWindow(HWND window, int mode) {
   SetWindowTextA(open, title.c_str());
   Activate(open);
   return open;
+}
+
+namespace {
+
+// The last line whose first event is at or before the event.
+int32_t LineOfEvent(const StepEditorData& ed, int eventIndex) {
+  const auto* lines = ed.lineTable ? static_cast<const LineEntry*>(GlobalLock(ed.lineTable)) : nullptr;
+  if (!lines) return 0;
+  int32_t low = 0, high = ed.lastLine;
+  while (low < high) {
+    const int32_t mid = low + (high - low + 1) / 2;
+    if (lines[mid].firstEvent <= static_cast<uint32_t>(eventIndex)) low = mid;
+    else high = mid - 1;
+  }
+  GlobalUnlock(ed.lineTable);
+  return low;
+}
+
+}  // namespace
+
+int OpenTrackEditorFromLog(HWND window, int track, int eventIndex) {
+  (void)window;
+  if (track < 1 || track > g_song.trackCount || track > kMaxTracks) return 0;
+  HWND editor = StepEditorOfTrack(track);
+  if (!editor) editor = CreateStepEditor(track, 0);
+  StepEditorData* ed = GetStepEditorData(editor);
+  if (!ed) return 0;
+  Activate(editor);
+  ed->topLine = LineOfEvent(*ed, eventIndex < 0 ? 0 : eventIndex);
+  ed->caretRow = 1;
+  ed->caretColumn = ed->mode == kModeRhythmGrid ? kRhythmFirstColumn : kStepListColumn;
+  SetScrollPos(editor, SB_VERT, ed->topLine, TRUE);
+  SendMessageA(editor, WM_ZK_STEPCHANGED, 0, 0);
+  InvalidateRect(editor, nullptr, TRUE);
+  return 1;
 }

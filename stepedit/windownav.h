@@ -14,3 +14,8 @@ constexpr int kRecordSetupMode = 2;
 // one has gone). Returns the window now showing the mode, null when it is
 // reopened later or could not be made.
 HWND OpenTrackWindow(HWND window, int mode);
+
+// Activates track's step editor, creating it when the track has none, with
+// the line of eventIndex at the top and the caret on it (row 1, column 11 in
+// step display, 15 in rhythm display). 0 for a track the song does not have.
+int OpenTrackEditorFromLog(HWND window, int track, int eventIndex);

@@ -30,3 +30,35 @@ TEST_F(ErrLogLineTest, MeasureStepAndTextOfTheEvent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ParseLogLineTest, EventIndexAndTrack) {
+  struct {
+    const char* line;
+    bool ok;
+    int track, eventIndex;
+  } cases[] = {
+      {"(   30)Tr: 2, Meas:  1, Step: 30...x | C 4", true, 2, 30},
+      {"(12345)Tr:36, Meas:100, Step:  1 | F#4", true, 36, 12345},
+      {"no numbers here", false, 0, 0},
+      {"(   30) without a colon", false, 0, 0},
+      {"Tr: 2 without an opening bracket", false, 0, 0},
+      {"(abc)Tr: 2", false, 0, 0},
+      {"(   4)Tr:", false, 0, 0},
+  };
+  for (const auto& c : cases) {
+    int track = -1, eventIndex = -1;
+    EXPECT_EQ(ParseLogLine(c.line, &track, &eventIndex), c.ok) << c.line;
+    if (c.ok) {
+      EXPECT_EQ(track, c.track) << c.line;
+      EXPECT_EQ(eventIndex, c.eventIndex) << c.line;
+    } else {
+      EXPECT_EQ(track, -1) << c.line;  // nothing left from a failed parse
+    }
+  }
+  // Only the first 127 characters are read.
+  EXPECT_FALSE(ParseLogLine(std::string(127, ' ') + "(1)Tr:2", nullptr, nullptr));
+}
+
+}  // namespace
