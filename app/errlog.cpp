@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "appglobals.h"
@@ -131,13 +132,16 @@ void ClearErrLog() {
   if (HWND edit = LogEdit(g_logs.errLog)) SetWindowTextA(edit, "");
 }
 
-std::string ErrLogText() {
-  HWND edit = LogEdit(g_logs.errLog);
+static std::string LogText(HWND log) {
+  HWND edit = LogEdit(log);
   if (!edit) return std::string();
   std::vector<char> text(kLogBufferBytes);
   int n = GetWindowTextA(edit, text.data(), kLogBufferBytes);
   return std::string(text.data(), n > 0 ? n : 0);
 }
+
+std::string ErrLogText() { return LogText(g_logs.errLog); }
+std::string SearchLogWindowText() { return LogText(g_logs.searchLog); }
 
 bool AppendErrLogLine(const std::string& line) {
   ShowErrLog();
@@ -246,3 +250,59 @@ void JumpToErrLogLine(int line) { JumpFrom(g_logs.errLog, line); }
 void JumpToSearchLogLine(int line) { JumpFrom(g_logs.searchLog, line); }
 void JumpFromErrLogCaret() { JumpToErrLogLine(CaretLine(g_logs.errLog)); }
 void JumpFromSearchLogCaret() { JumpToSearchLogLine(CaretLine(g_logs.searchLog)); }
+
+namespace {
+
+HGLOBAL g_searchBlock = nullptr;  // the hits not yet shown, zero-terminated
+
+void FreeSearchBlock() {
+  if (g_searchBlock) GlobalFree(g_searchBlock);
+  g_searchBlock = nullptr;
+}
+
+}  // namespace
+
+std::string FormatSearchLogEntry(int track, int measure, int step, int eventIndex) {
+  int m = 0, s = 0;
+  bool overlap = false;
+  StepEventPosition(track, eventIndex, &m, &s, &overlap);
+  return LinePrefix(eventIndex, track, measure, step) + " | " + StepEventTextOfTrack(track, eventIndex, overlap) +
+         "\r\n";
+}
+
+int AddSearchLogEntry(int track, int measure, int step, int eventIndex) {
+  if (!g_searchBlock) g_searchBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kLogBufferBytes);
+  auto* text = g_searchBlock ? static_cast<char*>(GlobalLock(g_searchBlock)) : nullptr;
+  if (!text) return 0;
+  const size_t used = strnlen(text, kLogBufferBytes - 1);
+  int added = 0;
+  if (used < static_cast<size_t>(kLogTextLimit)) {
+    const std::string line = FormatSearchLogEntry(track, measure, step, eventIndex);
+    if (used + line.size() < static_cast<size_t>(kLogBufferBytes)) {
+      std::memcpy(text + used, line.c_str(), line.size() + 1);
+      added = 1;
+    }
+  }
+  GlobalUnlock(g_searchBlock);
+  return added;
+}
+
+void SearchLogText(int show) {
+  if (!show) {
+    FreeSearchBlock();
+    g_searchBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kLogBufferBytes);
+    return;
+  }
+  ShowSearchLog();
+  if (const char* text = g_searchBlock ? static_cast<const char*>(GlobalLock(g_searchBlock)) : nullptr) {
+    if (HWND edit = LogEdit(g_logs.searchLog)) SetWindowTextA(edit, text);
+    GlobalUnlock(g_searchBlock);
+  }
+  FreeSearchBlock();
+}
+
+void ClearSearchLog() {
+  if (IsPlaying()) return;
+  if (HWND edit = LogEdit(g_logs.searchLog)) SetWindowTextA(edit, "");
+  FreeSearchBlock();
+}

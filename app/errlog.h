@@ -43,6 +43,19 @@ void ClearErrLog();
 // The error log's whole text (empty without a window).
 std::string ErrLogText();
 
+// The search's hits collect in a block of 32,760 bytes before they are
+// shown. A hit line names the event and shows its text (with its overlap
+// mark); 0 when the block already holds 24,000 characters, so the search
+// can stop.
+std::string FormatSearchLogEntry(int track, int measure, int step, int eventIndex);
+int AddSearchLogEntry(int track, int measure, int step, int eventIndex);
+// 1: the block's text goes into the search log (opened first) and the block
+// is freed; 0: any old block is freed and an empty one started.
+void SearchLogText(int show);
+// Empties the search log and its block (not while a song plays).
+void ClearSearchLog();
+std::string SearchLogWindowText();
+
 // The event index (the number after the first "(") and the track (the
 // number after the first ":") of a log line, read from at most its first
 // 127 characters. False when either number is missing.

@@ -32,6 +32,7 @@ constexpr UINT kCmdPianoPalette = 4010;
 
 constexpr UINT kCmdClearErrLog = 6110;
 constexpr UINT kCmdJumpErrLog = 6111;
+constexpr UINT kCmdClearSearchLog = 6115;
 constexpr UINT kCmdJumpSearchLog = 6116;
 constexpr UINT kCmdRecordStart = 2354;
 constexpr UINT kCmdWindBack = 2358;
@@ -181,6 +182,9 @@ void FrameCommand(HWND frame, WPARAM wParam) {
       break;
     case kCmdJumpErrLog:
       JumpFromErrLogCaret();
+      break;
+    case kCmdClearSearchLog:
+      ClearSearchLog();
       break;
     case kCmdJumpSearchLog:
       JumpFromSearchLogCaret();

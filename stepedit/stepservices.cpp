@@ -195,7 +195,7 @@ class TrackEvents {
   const StepEvent* events_ = nullptr;
 };
 
-bool PositionFromEditor(const StepEditorData& data, int eventIndex, int* measure, int* step) {
+bool PositionFromEditor(const StepEditorData& data, int eventIndex, int* measure, int* step, bool* overlap) {
   if (eventIndex > data.lastEvent || !data.trackBlock) return false;
   const auto* block = static_cast<const TrackBlock*>(LocalLock(data.trackBlock));
   HGLOBAL table = block ? block->measureTable : nullptr;
@@ -206,6 +206,7 @@ bool PositionFromEditor(const StepEditorData& data, int eventIndex, int* measure
   if (inside) {
     *measure = entries[eventIndex].measure;
     *step = entries[eventIndex].step & ~kOverlapBit;
+    if (overlap) *overlap = (entries[eventIndex].step & kOverlapBit) != 0;
   }
   GlobalUnlock(table);
   return inside;
@@ -213,10 +214,10 @@ bool PositionFromEditor(const StepEditorData& data, int eventIndex, int* measure
 
 }  // namespace
 
-bool StepEventPosition(int track, int eventIndex, int* measure, int* step) {
+bool StepEventPosition(int track, int eventIndex, int* measure, int* step, bool* overlap) {
   if (eventIndex < 0 || !measure || !step) return false;
   if (const StepEditorData* data = GetStepEditorData(StepEditorOfTrack(track)))
-    return PositionFromEditor(*data, eventIndex, measure, step);
+    return PositionFromEditor(*data, eventIndex, measure, step, overlap);
   TrackEvents track_(track);
   const int slots = std::min(track_.count(), static_cast<int>(kTrackSlots));
   if (!track_.events() || eventIndex >= slots) return false;
@@ -228,18 +229,20 @@ bool StepEventPosition(int track, int eventIndex, int* measure, int* step) {
     return false;
   *measure = measures[eventIndex].measure;
   *step = measures[eventIndex].step & ~kOverlapBit;
+  if (overlap) *overlap = (measures[eventIndex].step & kOverlapBit) != 0;
   return true;
 }
 
-std::string StepEventTextOfTrack(int track, int eventIndex) {
+std::string StepEventTextOfTrack(int track, int eventIndex, bool overlap) {
   char text[64] = "";
-  if (FormatStepEventText(text, track, eventIndex, 0)) return text;
+  if (FormatStepEventText(text, track, eventIndex, overlap ? 1 : 0)) return text;
   if (GetStepEditorData(StepEditorOfTrack(track))) return {};
   TrackEvents events(track);
   const int end = events.events() ? FindEndEvent(events.events(), events.count()) : -1;
   if (eventIndex < 0 || eventIndex >= end) return {};
   EventTextOptions options;
   options.keyIndex = KeyIndexAt(events.events(), eventIndex);
+  options.overlap = overlap;
   options.progOffset = g_settings.progOffset != 0;
   return StepEventText(events.events(), events.count(), eventIndex, options);
 }

@@ -59,8 +59,9 @@ int FormatStepEventText(char* buffer, int track, int eventIndex, int flag);
 // The measure and step number of a track's event as its step list shows
 // them: from the track's open editor, else worked out from the track's
 // events. False for an event the track does not have.
-bool StepEventPosition(int track, int eventIndex, int* measure, int* step);
+// overlap, when given, receives the event's overlap mark.
+bool StepEventPosition(int track, int eventIndex, int* measure, int* step, bool* overlap = nullptr);
 
 // The event's text as FormatStepEventText gives it, or, without an open
 // editor, from the track's own events; empty for an event it does not have.
-std::string StepEventTextOfTrack(int track, int eventIndex);
+std::string StepEventTextOfTrack(int track, int eventIndex, bool overlap = false);

@@ -68,3 +68,34 @@ TEST_F(LogJumpTest, LinesWithoutNumbersOrWithATrackBeyondTheSongJumpNowhere) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LogJumpTest, SearchHitsCollectThenShowAndJump) {
+  SearchLogText(0);
+  ASSERT_EQ(AddSearchLogEntry(2, 1, 3, 2), 1);
+  SearchLogText(1);
+  ASSERT_NE(g_logs.searchLog, nullptr);
+  EXPECT_EQ(SearchLogWindowText(), "(    2)Tr: 2, Meas:  1, Step:  3 | F#2  42   48   20 100 \r\n");
+  HWND edit = GetDlgItem(g_logs.searchLog, 1);
+  SendMessageA(edit, EM_SETSEL, 0, 0);
+  Command(6116);
+  const StepEditorData* ed = GetStepEditorData(StepEditorOfTrack(2));
+  ASSERT_NE(ed, nullptr);
+  EXPECT_EQ(ed->topLine, 2);
+  Command(6115);
+  EXPECT_EQ(SearchLogWindowText(), "");
+}
+
+TEST_F(LogJumpTest, AFullSearchBlockRefusesMoreHits) {
+  SearchLogText(0);
+  const size_t lineLength = FormatSearchLogEntry(2, 1, 1, 0).size();
+  int added = 0;
+  while (AddSearchLogEntry(2, 1, 1, 0) == 1) ASSERT_LT(++added, 10000);
+  EXPECT_EQ(added, static_cast<int>((24000 + lineLength - 1) / lineLength));
+  SearchLogText(1);
+  EXPECT_EQ(SearchLogWindowText().size(), added * lineLength);
+  ClearSearchLog();
+}
+
+}  // namespace
