@@ -56,16 +56,6 @@ Events Block(std::initializer_list<StepEvent> events) {
   return e;
 }
 
-std::string Show(const Events& events) {
-  std::string text;
-  for (const StepEvent& e : events) {
-    char item[40];
-    std::snprintf(item, sizeof item, "%s%02X %u %u %u", text.empty() ? "" : " | ", e.code, e.vel, e.step, e.gate);
-    text += item;
-  }
-  return text;
-}
-
 int Count(const Events& events, uint8_t code) {
   int n = 0;
   for (const StepEvent& e : events) n += e.code == code;
@@ -325,7 +315,7 @@ TEST_P(ConvertTest, StepEvents) {
   take.beats = c.beats;
   const ConvertedTrack t = Convert(take, c.header, c.channelFilter);
   ASSERT_EQ(t.status, ConvertStatus::kConverted);
-  EXPECT_EQ(Show(t.events), Show(c.expected));
+  EXPECT_EQ(ShowEvents(t.events), ShowEvents(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -436,7 +426,7 @@ TEST(ConvertTimeBaseTest, ExactForEveryTimeBase) {
   for (const Case& c : cases) {
     const ConvertedTrack t = Convert(Take(w, c.timeBase));
     ASSERT_EQ(t.status, ConvertStatus::kConverted) << c.timeBase;
-    EXPECT_EQ(Show(t.events), Show(c.expected)) << c.timeBase;
+    EXPECT_EQ(ShowEvents(t.events), ShowEvents(c.expected)) << c.timeBase;
     EXPECT_EQ(t.windowEnd, 2000 * c.timeBase / 480) << c.timeBase;
   }
 }
@@ -480,7 +470,7 @@ TEST_P(RecordFilterTest, FilteredEventsBecomeRests) {
   take.keyHigh = c.keyHigh;
   const ConvertedTrack t = Convert(take);
   ASSERT_EQ(t.status, ConvertStatus::kConverted);
-  EXPECT_EQ(Show(t.events), Show(c.expected));
+  EXPECT_EQ(ShowEvents(t.events), ShowEvents(c.expected));
 }
 
 Words One(int status, int data1, int data2 = 0) { return Words().Msg(status, data1, data2).Wait(480).End(); }
@@ -523,7 +513,7 @@ TEST(ConvertPlacementTest, PlayStartAndPunchIn) {
   take.punchInStep = 960;
   const ConvertedTrack t = Convert(take, Header(), kEveryChannel, track);
   ASSERT_EQ(t.status, ConvertStatus::kConverted);
-  EXPECT_EQ(Show(t.events), Show(Block({R(1000), kBar, R(1500), kBar, R(960), N(60, 200, 101)})));
+  EXPECT_EQ(ShowEvents(t.events), ShowEvents(Block({R(1000), kBar, R(1500), kBar, R(960), N(60, 200, 101)})));
   EXPECT_EQ(t.windowStart, 2500 + 960);
   EXPECT_EQ(t.windowEnd, 2500 + 1160);
   EXPECT_EQ(t.recordBits, 0x04);
@@ -544,7 +534,7 @@ TEST(ConvertPlacementTest, PlayStartThousandsOfMeasuresIn) {
   EXPECT_EQ(Count(t.events, 0xFD), 3000);
   EXPECT_EQ(t.windowStart, int64_t{3000} * 1920);
   EXPECT_EQ(t.windowEnd, int64_t{3000} * 1920 + 480);
-  EXPECT_EQ(Show({t.events.end() - 3, t.events.end()}), Show(Block({R(0), N(60, 480, 481)})));
+  EXPECT_EQ(ShowEvents({t.events.end() - 3, t.events.end()}), ShowEvents(Block({R(0), N(60, 480, 481)})));
 
   // So far in that the bar lines alone overfill the block.
   take.playStartMeasure = 9000;
@@ -575,21 +565,21 @@ TEST(ConvertDamageTest, OverfullAndDamagedStreams) {
   const Words cut = Words().On(0, 60).Wait(240).Off(0, 60).Raw({0xE850, 0xF000, 0x1234, 0x5678});
   t = Convert(Take(cut));
   ASSERT_EQ(t.status, ConvertStatus::kConverted);
-  EXPECT_EQ(Show(t.events), Show(Block({R(0), N(60, 320, 241)})));
+  EXPECT_EQ(ShowEvents(t.events), ShowEvents(Block({R(0), N(60, 320, 241)})));
   const Words shortMsg = Words().On(0, 60).Wait(240).Raw({0x8000});
   t = Convert(Take(shortMsg));
   ASSERT_EQ(t.status, ConvertStatus::kConverted);
-  EXPECT_EQ(Show(t.events), Show(Block({R(0), N(60, 240, 241)})));
+  EXPECT_EQ(ShowEvents(t.events), ShowEvents(Block({R(0), N(60, 240, 241)})));
 
   // Data bytes above 127 never turn into command codes.
   t = Convert(Take(Words().Raw({0x9000, 0xC8FF}).Wait(10).End()));
   ASSERT_EQ(t.status, ConvertStatus::kConverted);
-  EXPECT_EQ(Show(t.events), Show(Block({R(0), N(0x48, 10, 11, 0x7F)})));
+  EXPECT_EQ(ShowEvents(t.events), ShowEvents(Block({R(0), N(0x48, 10, 11, 0x7F)})));
 
   // Nothing recorded at all.
   t = Convert(RecordTake{});
   ASSERT_EQ(t.status, ConvertStatus::kConverted);
-  EXPECT_EQ(Show(t.events), Show(Block({})));
+  EXPECT_EQ(ShowEvents(t.events), ShowEvents(Block({})));
 }
 
 TEST(ConvertDamageTest, NotesWithoutNoteOffsSplitAtEveryBarTillTheBlockIsFull) {
@@ -640,13 +630,13 @@ TEST_F(RecordIntoSongTest, RecordTracksTakeTheirChannelsAndTheRestStays) {
   // The first measure is the take's; the second is the track's own.
   Events two = TrackEventsOf(2);
   two.push_back(EndEvent());
-  EXPECT_EQ(Show(two), Show(Block({R(480), N(60, 1440, 481), kBar, N(74, 1920, 100), kBar})));
+  EXPECT_EQ(ShowEvents(two), ShowEvents(Block({R(480), N(60, 1440, 481), kBar, N(74, 1920, 100), kBar})));
   Events three = TrackEventsOf(3);
   three.push_back(EndEvent());
-  EXPECT_EQ(Show(three), Show(Block({R(480), N(64, 1440, 481), kBar})));
+  EXPECT_EQ(ShowEvents(three), ShowEvents(Block({R(480), N(64, 1440, 481), kBar})));
   Events first = TrackEventsOf(1);
   first.push_back(EndEvent());
-  EXPECT_EQ(Show(first), Show(one));
+  EXPECT_EQ(ShowEvents(first), ShowEvents(one));
   EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -665,7 +655,7 @@ TEST_F(RecordIntoSongTest, TooBigLeavesTheTrackAndShowsNothing) {
   EXPECT_EQ(r.results[0].result, kConvertTooBig);
   Events after = TrackEventsOf(5);
   after.push_back(EndEvent());
-  EXPECT_EQ(Show(after), Show(own));
+  EXPECT_EQ(ShowEvents(after), ShowEvents(own));
   EXPECT_TRUE(boxes.boxes.empty());
 }
 

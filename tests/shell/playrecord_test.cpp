@@ -69,16 +69,6 @@ std::vector<int> Keys(const Events& events) {
   return keys;
 }
 
-std::string Show(const Events& events) {
-  std::string text;
-  for (const StepEvent& e : events) {
-    char item[40];
-    std::snprintf(item, sizeof item, "%s%02X %u %u %u", text.empty() ? "" : " | ", e.code, e.vel, e.step, e.gate);
-    text += item;
-  }
-  return text;
-}
-
 std::vector<UINT> Ids(const MessageBoxRecorder& boxes) {
   std::vector<UINT> ids;
   for (const RecordedBox& b : boxes.boxes) ids.push_back(b.stringId);
@@ -218,10 +208,10 @@ TEST_P(RecordTest, InjectedNotesLandInTheRecordTrack) {
   EXPECT_EQ(g_play.recordBufferA, nullptr);
   EXPECT_EQ(g_play.recordBufferB, nullptr);
 
-  EXPECT_EQ(Show(TrackEventsOf(2)),
-            Show({E(60, 0, 480), E(64, 100, 1440, 481), E(kBar), E(64, 0, 480), E(67, 100, 480, 481), E(kBar)}));
-  EXPECT_EQ(Show(TrackEventsOf(1)), Show(Measures(6, 40)));
-  EXPECT_EQ(Show(TrackEventsOf(3)), Show(third_));
+  EXPECT_EQ(ShowEvents(TrackEventsOf(2)),
+            ShowEvents({E(60, 0, 480), E(64, 100, 1440, 481), E(kBar), E(64, 0, 480), E(67, 100, 480, 481), E(kBar)}));
+  EXPECT_EQ(ShowEvents(TrackEventsOf(1)), ShowEvents(Measures(6, 40)));
+  EXPECT_EQ(ShowEvents(TrackEventsOf(3)), ShowEvents(third_));
 }
 
 TEST_P(RecordTest, PunchInAndOutKeepTheTrackOutsideThem) {
@@ -241,11 +231,11 @@ TEST_P(RecordTest, PunchInAndOutKeepTheTrackOutsideThem) {
   Command(IDM_PLAY_STOP);
   EXPECT_EQ(g_play.recordBufferA, nullptr);
 
-  SCOPED_TRACE(Show(TrackEventsOf(2)));
+  SCOPED_TRACE(ShowEvents(TrackEventsOf(2)));
   const std::vector<Events> measures = ByMeasure(TrackEventsOf(2));
-  ASSERT_EQ(measures.size(), 6u) << Show(TrackEventsOf(2));
+  ASSERT_EQ(measures.size(), 6u) << ShowEvents(TrackEventsOf(2));
   const std::vector<Events> before = ByMeasure(own);
-  for (int m : {1, 2, 5, 6}) EXPECT_EQ(Show(measures[m - 1]), Show(before[m - 1])) << "measure " << m;
+  for (int m : {1, 2, 5, 6}) EXPECT_EQ(ShowEvents(measures[m - 1]), ShowEvents(before[m - 1])) << "measure " << m;
   EXPECT_EQ(Keys(measures[2]), std::vector<int>{83});
   EXPECT_EQ(Keys(measures[3]), std::vector<int>{84});
   // Every measure keeps its length.
@@ -350,7 +340,7 @@ TEST_F(RecordShellTest, ATakeTooLargeForTheTrackLeavesItAsItWas) {
   for (int i = 0; i < 16000; ++i) EXPECT_TRUE(vm_.Inject(0, M(0xB0, 7, i % 128), 400)) << i;
   Command(IDM_PLAY_STOP);
   EXPECT_EQ(Ids(boxes), std::vector<UINT>{IDS_RECORD_TOO_BIG});
-  EXPECT_EQ(Show(TrackEventsOf(2)), Show(own));
+  EXPECT_EQ(ShowEvents(TrackEventsOf(2)), ShowEvents(own));
   EXPECT_EQ(g_play.recordBufferA, nullptr);
 }
 

@@ -35,17 +35,6 @@ Events Block(std::initializer_list<StepEvent> events) {
   return e;
 }
 
-std::string Show(const Events& events) {
-  std::string text;
-  for (const StepEvent& e : events) {
-    char item[40];
-    std::snprintf(item, sizeof item, "%s%02X %u %u %u", text.empty() ? "" : " | ", e.code, e.vel,
-                  e.step, e.gate);
-    text += item;
-  }
-  return text;
-}
-
 int Count(const Events& events, uint8_t code) {
   int n = 0;
   for (const StepEvent& e : events) n += e.code == code;
@@ -76,16 +65,16 @@ TEST(TrackMerge, MixPutsBothSourcesInTimeOrder) {
   // Base notes at 0 and 480, source notes at 0 and 960; one measure of 1920.
   MergeResult r = Mix(Block({N(70, 480), N(71, 1440), Bar()}), Block({N(60, 960), N(61, 960), Bar()}));
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(70, 0), N(60, 480), N(71, 480), N(61, 960), Bar()})), Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({N(70, 0), N(60, 480), N(71, 480), N(61, 960), Bar()})), ShowEvents(r.events));
 }
 
 TEST(TrackMerge, LoopOfThreeAroundTwoMeasuresBecomesSixMeasures) {
   Events base = Block({Loop(), N(60, 1920), Bar(), N(62, 1920), Bar(), Repeat(3)});
   MergeResult r = Mix(base, Block({}));
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(60, 1920), Bar(), N(62, 1920), Bar(), N(60, 1920), Bar(), N(62, 1920),
+  EXPECT_EQ(ShowEvents(Block({N(60, 1920), Bar(), N(62, 1920), Bar(), N(60, 1920), Bar(), N(62, 1920),
                         Bar(), N(60, 1920), Bar(), N(62, 1920), Bar()})),
-            Show(r.events));
+            ShowEvents(r.events));
 
   // The same loop in the added source lines up with the base's measures.
   Events plain = Block({N(70, 1920), Bar(), N(70, 1920), Bar(), N(70, 1920), Bar(), N(70, 1920),
@@ -95,8 +84,8 @@ TEST(TrackMerge, LoopOfThreeAroundTwoMeasuresBecomesSixMeasures) {
   EXPECT_EQ(6, Count(r.events, 0xFD));
   EXPECT_EQ(3, Count(r.events, 60));
   EXPECT_EQ(3, Count(r.events, 62));
-  EXPECT_EQ(Show({N(70, 0), N(60, 1920), Bar(), N(70, 0), N(62, 1920), Bar()}),
-            Show(Events(r.events.begin(), r.events.begin() + 6)));
+  EXPECT_EQ(ShowEvents({N(70, 0), N(60, 1920), Bar(), N(70, 0), N(62, 1920), Bar()}),
+            ShowEvents(Events(r.events.begin(), r.events.begin() + 6)));
 }
 
 TEST(TrackMerge, SameMeasureReferencesBecomeCopies) {
@@ -119,7 +108,7 @@ TEST(TrackMerge, SameMeasureReferencesBecomeCopies) {
   for (const Case& c : cases) {
     MergeResult r = Mix(c.base, c.source);
     ASSERT_FALSE(r.overflow) << c.what;
-    EXPECT_EQ(Show(c.expected), Show(r.events)) << c.what;
+    EXPECT_EQ(ShowEvents(c.expected), ShowEvents(r.events)) << c.what;
   }
 }
 
@@ -130,8 +119,8 @@ TEST(TrackMerge, ReplaceOverWholeTrackKeepsMeasureEnds) {
   MergeResult r = Replace(base, take, 0, 3840);
   ASSERT_FALSE(r.overflow);
   // Marks (the comment 0xF6) and measure ends stay; notes and commands go.
-  EXPECT_EQ(Show(Block({N(60, 960), N(61, 960), Bar(), {0xF6, 0, 0, 0}, N(62, 1920), Bar()})),
-            Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({N(60, 960), N(61, 960), Bar(), {0xF6, 0, 0, 0}, N(62, 1920), Bar()})),
+            ShowEvents(r.events));
 }
 
 TEST(TrackMerge, ReplaceWindowLeavesTheOutsideAlone) {
@@ -140,8 +129,8 @@ TEST(TrackMerge, ReplaceWindowLeavesTheOutsideAlone) {
   MergeResult r = Replace(base, take, 1920, 3840);
   ASSERT_FALSE(r.overflow);
   // Measure 2 is replaced; the take's third measure lies past the window.
-  EXPECT_EQ(Show(Block({N(70, 1920), Bar(), N(60, 960), N(61, 960), Bar(), N(72, 1920), Bar()})),
-            Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({N(70, 1920), Bar(), N(60, 960), N(61, 960), Bar(), N(72, 1920), Bar()})),
+            ShowEvents(r.events));
 }
 
 TEST(TrackMerge, ReplacedNoteReachingPastTheWindowDoesNotStall) {
@@ -151,30 +140,30 @@ TEST(TrackMerge, ReplacedNoteReachingPastTheWindowDoesNotStall) {
   Events take = Block({N(60, 960), N(61, 960)});
   MergeResult r = Replace(base, take, 0, 1920);
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(60, 960), N(61, 960), Rest(960), N(72, 960), Bar(), N(73, 12000),
+  EXPECT_EQ(ShowEvents(Block({N(60, 960), N(61, 960), Rest(960), N(72, 960), Bar(), N(73, 12000),
                         N(74, 100), Bar()})),
-            Show(r.events));
+            ShowEvents(r.events));
 
   Events late = Block({Rest(3840), N(62, 12100)});
   r = Replace(base, late, 3840, 20000);
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(70, 960), N(71, 1920), N(72, 960), Bar(), N(62, 12000), Rest(100),
+  EXPECT_EQ(ShowEvents(Block({N(70, 960), N(71, 1920), N(72, 960), Bar(), N(62, 12000), Rest(100),
                         Bar()})),
-            Show(r.events));
+            ShowEvents(r.events));
 }
 
 TEST(TrackMerge, DroppedCommandTakesItsContinuationsAlong) {
   Events base = Block({Cmd(0x98, 0, 480, 0), More(1, 2, 3), More(4, 5, 6), N(70, 1440), Bar()});
   MergeResult r = Replace(base, Block({N(60, 1920), Bar()}), 0, 1920);
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(60, 1920), Bar()})), Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({N(60, 1920), Bar()})), ShowEvents(r.events));
 
   // Copied, they stay with their command.
   r = Mix(base, Block({N(60, 240), Bar()}));
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({Cmd(0x98, 0, 0, 0), More(1, 2, 3), More(4, 5, 6), N(60, 240), Rest(240),
+  EXPECT_EQ(ShowEvents(Block({Cmd(0x98, 0, 0, 0), More(1, 2, 3), More(4, 5, 6), N(60, 240), Rest(240),
                         N(70, 1440), Bar()})),
-            Show(r.events));
+            ShowEvents(r.events));
 }
 
 TEST(TrackMerge, ChordsBeforeRestsEndWithTheRestTime) {
@@ -182,9 +171,9 @@ TEST(TrackMerge, ChordsBeforeRestsEndWithTheRestTime) {
                        N(76, 0, 200), Rest(1440), Bar()});
   MergeResult r = Mix(Block({}), take);
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(60, 0, 400), N(64, 0, 400), N(67, 480, 400), N(72, 0, 200),
+  EXPECT_EQ(ShowEvents(Block({N(60, 0, 400), N(64, 0, 400), N(67, 480, 400), N(72, 0, 200),
                         N(76, 1440, 200), Bar()})),
-            Show(r.events));
+            ShowEvents(r.events));
 }
 
 TEST(TrackMerge, CompactionRules) {
@@ -192,8 +181,8 @@ TEST(TrackMerge, CompactionRules) {
               N(62, 50, 0), EndEvent()};
   CompactMergedEvents(e);
   // A command does not take a rest's time; a note with steps keeps its own.
-  EXPECT_EQ(Show({N(61, 300, 90), Cmd(0xEB, 1, 0, 7), Rest(20), N(62, 50, 0), EndEvent()}),
-            Show(e));
+  EXPECT_EQ(ShowEvents({N(61, 300, 90), Cmd(0xEB, 1, 0, 7), Rest(20), N(62, 50, 0), EndEvent()}),
+            ShowEvents(e));
 }
 
 TEST(TrackMerge, OutputHoldsAtMost16371Events) {
@@ -247,20 +236,20 @@ TEST(TrackMerge, DamagedReferencesAreSkipped) {
     base.push_back(N(99, 1));  // a spare slot with something in it
     MergeResult r = Mix(base, Block({}));
     ASSERT_FALSE(r.overflow) << c.what;
-    EXPECT_EQ(Show(Block({N(60, 1920), Bar(), Bar(), N(62, 1920), Bar()})), Show(r.events))
+    EXPECT_EQ(ShowEvents(Block({N(60, 1920), Bar(), Bar(), N(62, 1920), Bar()})), ShowEvents(r.events))
         << c.what;
   }
   // Two references pointing at each other.
   Events cycle = Block({N(60, 1920), Bar(), Ref(2, 48 + 3), Ref(1, 48 + 2), N(62, 1920), Bar()});
   MergeResult r = Mix(cycle, Block({}));
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(60, 1920), Bar(), Bar(), Bar(), N(62, 1920), Bar()})), Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({N(60, 1920), Bar(), Bar(), Bar(), N(62, 1920), Bar()})), ShowEvents(r.events));
   // The same damage in the added source.
   r = Mix(Block({N(70, 1920), Bar(), N(70, 1920), Bar(), N(70, 1920), Bar()}), cycle);
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(70, 0), N(60, 1920), Bar(), N(70, 0), N(62, 1920), Bar(), N(70, 1920),
+  EXPECT_EQ(ShowEvents(Block({N(70, 0), N(60, 1920), Bar(), N(70, 0), N(62, 1920), Bar(), N(70, 1920),
                         Bar()})),
-            Show(r.events));
+            ShowEvents(r.events));
 }
 
 TEST(TrackMerge, ResolveSameMeasureRefFollowsOnlyGoodLinks) {
@@ -286,7 +275,7 @@ TEST(TrackMerge, LoopFaultsDoNotBreakAnything) {
   // A repeat end without a start is passed over.
   MergeResult r = Mix(Block({N(60, 960), Repeat(3), N(61, 960), Bar()}), Block({}));
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(60, 960), N(61, 960), Bar()})), Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({N(60, 960), N(61, 960), Bar()})), ShowEvents(r.events));
 
   // Six nested loops of 2: the sixth start is ignored, its end passed over.
   Events deep;
@@ -312,7 +301,7 @@ TEST(TrackMerge, LoopFaultsDoNotBreakAnything) {
   r = Mix(Block({N(70, 1920), Bar(), N(70, 1920), Bar()}), empty);
   ASSERT_FALSE(r.overflow);
   // The empty measures take no time, so the note lands at step 0.
-  EXPECT_EQ(Show(Block({N(70, 0), N(61, 1920), Bar(), N(70, 1920), Bar()})), Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({N(70, 0), N(61, 1920), Bar(), N(70, 1920), Bar()})), ShowEvents(r.events));
 }
 
 TEST(TrackMerge, BlocksWithoutEndEventStopAtTheirSize) {
@@ -320,21 +309,21 @@ TEST(TrackMerge, BlocksWithoutEndEventStopAtTheirSize) {
   Events source = {N(62, 240), Ref(0, 48 + 70)};
   MergeResult r = MergeEventBlocks(source.data(), 2, base.data(), 3, MergeOptions{});
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({N(60, 0), N(62, 240), Rest(240), Bar(), N(61, 480), Bar()})),
-            Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({N(60, 0), N(62, 240), Rest(240), Bar(), N(61, 480), Bar()})),
+            ShowEvents(r.events));
   r = MergeEventBlocks(nullptr, 0, nullptr, 0, MergeOptions{});
   ASSERT_FALSE(r.overflow);
-  EXPECT_EQ(Show(Block({})), Show(r.events));
+  EXPECT_EQ(ShowEvents(Block({})), ShowEvents(r.events));
 }
 
 TEST(TrackMerge, CutAfterMeasures) {
   Events take = Block({N(60, 100), Bar(), N(61, 200), Ref(0, 48), N(62, 300), Bar()});
   const int n = static_cast<int>(take.size());
-  EXPECT_EQ(Show(Block({N(60, 100), Bar()})), Show(CutAfterMeasures(take.data(), n, 1)));
-  EXPECT_EQ(Show(Block({N(60, 100), Bar(), N(61, 200), Ref(0, 48)})),
-            Show(CutAfterMeasures(take.data(), n, 2)));
-  EXPECT_EQ(Show(take), Show(CutAfterMeasures(take.data(), n, 9)));
-  EXPECT_EQ(Show(Block({})), Show(CutAfterMeasures(nullptr, 0, 1)));
+  EXPECT_EQ(ShowEvents(Block({N(60, 100), Bar()})), ShowEvents(CutAfterMeasures(take.data(), n, 1)));
+  EXPECT_EQ(ShowEvents(Block({N(60, 100), Bar(), N(61, 200), Ref(0, 48)})),
+            ShowEvents(CutAfterMeasures(take.data(), n, 2)));
+  EXPECT_EQ(ShowEvents(take), ShowEvents(CutAfterMeasures(take.data(), n, 9)));
+  EXPECT_EQ(ShowEvents(Block({})), ShowEvents(CutAfterMeasures(nullptr, 0, 1)));
   EXPECT_EQ(100, PlainStepTotal(take.data(), 2));
   EXPECT_EQ(600, PlainStepTotal(take.data(), n));
 }
@@ -404,7 +393,7 @@ TEST_F(TrackMergeSongTest, RecordMergeReplacesTheTrack) {
   Events block = TrackBlock(2);
   // Events, end event and one spare slot.
   ASSERT_EQ(take.size() + 1, block.size());
-  EXPECT_EQ(Show(take), Show(TrackEvents(2)));
+  EXPECT_EQ(ShowEvents(take), ShowEvents(TrackEvents(2)));
   EXPECT_EQ(3u, Windows().state[1]);
   EXPECT_EQ(0u, Windows().state[0]);
   EXPECT_EQ(ExpectedFree(), g_song.freeEvents);
@@ -417,7 +406,7 @@ TEST_F(TrackMergeSongTest, RecordMergeMixModeKeepsTheTrack) {
   Events take = Block({N(60, 960), N(61, 960), Bar()});
   ASSERT_EQ(kMergeOk, RecordMerge(take.data(), static_cast<int>(take.size()), 1, 1920, 0,
                                   kRecordMixFlag, 0));
-  EXPECT_EQ(Show(Block({N(70, 0), N(60, 960), N(61, 960), Bar()})), Show(TrackEvents(1)));
+  EXPECT_EQ(ShowEvents(Block({N(70, 0), N(60, 960), N(61, 960), Bar()})), ShowEvents(TrackEvents(1)));
 }
 
 TEST_F(TrackMergeSongTest, RecordWindowCountsInSongSteps) {
@@ -448,7 +437,7 @@ TEST_F(TrackMergeSongTest, MeasureLimitCutsTheTake) {
   SetTrack(1, Block({N(70, 1920), Bar(), N(71, 1920), Bar()}));
   Events take = Block({N(60, 1920), Bar(), N(61, 1920), Bar()});
   ASSERT_EQ(kMergeOk, RecordMerge(take.data(), static_cast<int>(take.size()), 1, 0, 3840, 0, 1));
-  EXPECT_EQ(Show(Block({N(60, 1920), Bar(), N(71, 1920), Bar()})), Show(TrackEvents(1)));
+  EXPECT_EQ(ShowEvents(Block({N(60, 1920), Bar(), N(71, 1920), Bar()})), ShowEvents(TrackEvents(1)));
   // The caller's block is left as it was.
   EXPECT_EQ(0xFD, take[3].code);
 }
@@ -458,8 +447,8 @@ TEST_F(TrackMergeSongTest, RecordMergeRenumbersTheTrackFirst) {
   SetTrack(1, Block({N(72, 1920), Bar(), N(70, 1920), Bar(), Ref(1, 48)}));
   Events take = Block({});
   ASSERT_EQ(kMergeOk, RecordMerge(take.data(), 1, 1, 0, 0, kRecordMixFlag, 0));
-  EXPECT_EQ(Show(Block({N(72, 1920), Bar(), N(70, 1920), Bar(), N(70, 1920), Bar()})),
-            Show(TrackEvents(1)));
+  EXPECT_EQ(ShowEvents(Block({N(72, 1920), Bar(), N(70, 1920), Bar(), N(70, 1920), Bar()})),
+            ShowEvents(TrackEvents(1)));
 }
 
 TEST_F(TrackMergeSongTest, RecordOverflowLeavesTheTrack) {
@@ -474,7 +463,7 @@ TEST_F(TrackMergeSongTest, RecordOverflowLeavesTheTrack) {
   EXPECT_EQ(static_cast<UINT>(IDS_RECORD_TOO_BIG), boxes.boxes[0].stringId);
   EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), boxes.boxes[0].style);
   EXPECT_EQ(before, SongEntry(TrackEventsEntry(4)));
-  EXPECT_EQ(Show(base), Show(TrackEvents(4)));
+  EXPECT_EQ(ShowEvents(base), ShowEvents(TrackEvents(4)));
   EXPECT_EQ(0u, Windows().state[3]);
   EXPECT_EQ(1234, g_song.freeEvents);
 }
@@ -490,17 +479,17 @@ TEST_F(TrackMergeSongTest, TrackMixAsksAndStoresTheMix) {
   EXPECT_EQ(static_cast<UINT>(IDS_TRACK_MIX_CONFIRM), boxes.boxes[0].stringId);
   EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), boxes.boxes[0].style);
   EXPECT_EQ("3トラックの内容が破壊されますがよろしいですか?", boxes.boxes[0].text);
-  EXPECT_EQ(Show(Block({N(70, 0), N(60, 480), N(61, 480), N(71, 960), Bar()})),
-            Show(TrackEvents(3)));
-  EXPECT_EQ(Show(a), Show(TrackEvents(1)));
-  EXPECT_EQ(Show(b), Show(TrackEvents(2)));
+  EXPECT_EQ(ShowEvents(Block({N(70, 0), N(60, 480), N(61, 480), N(71, 960), Bar()})),
+            ShowEvents(TrackEvents(3)));
+  EXPECT_EQ(ShowEvents(a), ShowEvents(TrackEvents(1)));
+  EXPECT_EQ(ShowEvents(b), ShowEvents(TrackEvents(2)));
   EXPECT_EQ(3u, Windows().state[2]);
   EXPECT_EQ(ExpectedFree(), g_song.freeEvents);
 
   // Into one of its own sources.
   boxes.answers = {IDYES};
   ASSERT_EQ(kMergeOk, TrackMix(1, 1, 1));
-  EXPECT_EQ(Show(Block({N(70, 0), N(70, 960), N(71, 0), N(71, 960), Bar()})), Show(TrackEvents(1)));
+  EXPECT_EQ(ShowEvents(Block({N(70, 0), N(70, 960), N(71, 0), N(71, 960), Bar()})), ShowEvents(TrackEvents(1)));
 }
 
 TEST_F(TrackMergeSongTest, TrackMixNoDoesNothing) {
@@ -512,7 +501,7 @@ TEST_F(TrackMergeSongTest, TrackMixNoDoesNothing) {
   EXPECT_EQ(kMergeDeclined, TrackMix(1, 2, 3));
   EXPECT_EQ(1u, boxes.boxes.size());
   EXPECT_EQ(before, SongEntry(TrackEventsEntry(3)));
-  EXPECT_EQ(Show(Block({})), Show(TrackEvents(3)));
+  EXPECT_EQ(ShowEvents(Block({})), ShowEvents(TrackEvents(3)));
   EXPECT_EQ(0u, Windows().state[2]);
   EXPECT_EQ(77, g_song.freeEvents);
 }
@@ -529,7 +518,7 @@ TEST_F(TrackMergeSongTest, TrackMixOverflowShows1930) {
   ASSERT_EQ(2u, boxes.boxes.size());
   EXPECT_EQ(static_cast<UINT>(IDS_TRACK_MIX_TOO_BIG), boxes.boxes[1].stringId);
   EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), boxes.boxes[1].style);
-  EXPECT_EQ(Show(dest), Show(TrackEvents(5)));
+  EXPECT_EQ(ShowEvents(dest), ShowEvents(TrackEvents(5)));
   EXPECT_EQ(0u, Windows().state[4]);
 }
 

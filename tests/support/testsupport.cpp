@@ -190,3 +190,13 @@ DWORD RunSharedFlagProbe(const std::string& args) {
   CloseHandle(pi.hProcess);
   return code;
 }
+
+std::string ShowEvents(const std::vector<StepEvent>& events) {
+  std::string text;
+  for (const StepEvent& e : events) {
+    char item[40];
+    std::snprintf(item, sizeof item, "%s%02X %u %u %u", text.empty() ? "" : " | ", e.code, e.vel, e.step, e.gate);
+    text += item;
+  }
+  return text;
+}

@@ -74,6 +74,10 @@ class TempDir {
 // events as given (end event included by the caller) and one spare slot.
 void ReplaceTrackEvents(int n, const std::vector<StepEvent>& events);
 
+// Events as text, one "code velocity step gate" item each (code in hex),
+// separated by " | ": what a failed comparison shows.
+std::string ShowEvents(const std::vector<StepEvent>& events);
+
 // The events of track n of the open song before its end event.
 std::vector<StepEvent> TrackEventsOf(int n);
 
