@@ -12,17 +12,11 @@
 
 namespace {
 
-constexpr int kRepeatDepth = 5;
 constexpr int kReferenceLinks = 9;
-constexpr int64_t kZeroRepeatCount = 65536;
-// Far beyond any song; no product of it overflows 64 bits.
-constexpr int64_t kStepCap = int64_t{1} << 40;
 // A chunk's steps and a split note's gate (chunk + 1) fit the 16-bit fields.
 constexpr int64_t kMaxChunk = 0xFFFE;
 constexpr uint8_t kRestCode = 60;
 constexpr uint8_t kChannelOff = 0xF0;
-
-int SaneTimeBase(int timeBase) { return timeBase > 0 ? timeBase : kTicksPerQuarter; }
 
 bool IsChannelMessageByte(uint8_t hi) { return hi >= 0x80 && hi <= 0xE0 && (hi & 0x0F) == 0; }
 
@@ -337,7 +331,7 @@ MeasureLengths::MeasureLengths(const StepEvent* events, int count, int timeBase,
     int64_t passStart;   // measure length when the pass began
     size_t passMeasures; // measures done when the pass began
   };
-  Frame frames[kRepeatDepth];
+  Frame frames[kMaxRepeatDepth];
   int depth = 0;
   int i = 0;
   int next = 0;
@@ -369,7 +363,7 @@ MeasureLengths::MeasureLengths(const StepEvent* events, int count, int timeBase,
       length = std::min(length + e.step, kStepCap);
       ++i;
     } else if (e.code == kCodeRepeatStart) {
-      if (depth < kRepeatDepth) frames[depth++] = Frame{0, i, next, length, lengths_.size()};
+      if (depth < kMaxRepeatDepth) frames[depth++] = Frame{0, i, next, length, lengths_.size()};
       ++i;
     } else if (e.code == kCodeRepeatEnd) {
       ++i;

@@ -8,16 +8,9 @@
 
 namespace {
 
-constexpr int kMaxRepeatDepth = 5;
-constexpr int64_t kZeroRepeatCount = 65536;
 constexpr int kMetronomeAccent = 120;
 constexpr int kMetronomeNormal = 64;
 constexpr uint8_t kMetronomeChannel = 9;
-// Far beyond any song, and small enough that no product or conversion of it
-// overflows 64 bits.
-constexpr int64_t kStepCap = int64_t{1} << 40;
-
-int SaneTimeBase(int timeBase) { return timeBase > 0 ? timeBase : kTicksPerQuarter; }
 
 int64_t FloorDiv(int64_t a, int64_t b) {
   const int64_t q = a / b;
@@ -29,6 +22,8 @@ StepEvent Event(uint8_t code, uint8_t velocity = 0, uint16_t step = 0, uint16_t 
 }
 
 }  // namespace
+
+int SaneTimeBase(int timeBase) { return timeBase > 0 ? timeBase : kTicksPerQuarter; }
 
 int64_t SongStepsToTicks(int64_t steps, int timeBase) {
   return FloorDiv(steps * kTicksPerQuarter, SaneTimeBase(timeBase));

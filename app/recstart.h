@@ -20,6 +20,14 @@ struct RecordSettings {
 // that does not divide 480 drifts nowhere); a time base of 0 or below counts
 // as 480.
 constexpr int kTicksPerQuarter = 480;
+int SaneTimeBase(int timeBase);
+
+// How a track plays its repeats when its time is counted: 5 nested at most,
+// a count of 0 plays 65,536 times, and sums saturate at kStepCap, far beyond
+// any song and small enough that no product of it overflows 64 bits.
+constexpr int kMaxRepeatDepth = 5;
+constexpr int64_t kZeroRepeatCount = 65536;
+constexpr int64_t kStepCap = int64_t{1} << 40;
 int64_t SongStepsToTicks(int64_t steps, int timeBase);
 int64_t TicksToSongSteps(int64_t ticks, int timeBase);
 
