@@ -7,13 +7,21 @@
 #include <vector>
 
 #include "appglobals.h"
+#include "binding.h"
+#include "engine.h"
+#include "inifile.h"
 #include "placements.h"
 #include "playstate.h"
 #include "programstate.h"
 #include "resource.h"
 #include "settingsblock.h"
+#include "sharedkeys.h"
 #include "stepservices.h"
+#include "toolpalette.h"
+#include "viewglobals.h"
+#include "viewservices.h"
 #include "windownav.h"
+#include "zk/messages.h"
 
 LogWindows g_logs;
 
@@ -27,12 +35,57 @@ struct LogKind {
   UINT titleId;
   HWND* slot;
   int recordBase;
+  const char* fontKey;   // [DeskTop] font of the log
+  const char* menuName;  // the frame's menu while the log is active
 };
 
-const LogKind kErrLog = {"ErrLog", IDS_ERRLOG_TITLE, &g_logs.errLog, kSbErrLog};
-const LogKind kSearchLog = {"SearchLog", IDS_SEARCHLOG_TITLE, &g_logs.searchLog, kSbSearchLog};
+const LogKind kErrLog = {"ErrLog", IDS_ERRLOG_TITLE, &g_logs.errLog, kSbErrLog, "ErrLogFont", "IDERRLWND"};
+const LogKind kSearchLog = {"SearchLog", IDS_SEARCHLOG_TITLE, &g_logs.searchLog, kSbSearchLog, "SearchLogFont",
+                            "IDSERLWND"};
+constexpr int kWindowMenuPosition = 4;
+constexpr char kEditPrevProp[] = "ZkLogEditPrev";
 
 HWND LogEdit(HWND window) { return window ? GetDlgItem(window, kLogEditId) : nullptr; }
+
+void JumpFrom(HWND log, int line);
+
+// The window word: a block holding the log's font.
+HGLOBAL FontBlock(HWND window) { return reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(window, 0)); }
+
+HFONT LogFont(HWND window) {
+  HGLOBAL block = FontBlock(window);
+  const auto* font = block ? static_cast<const HFONT*>(GlobalLock(block)) : nullptr;
+  if (!font) return nullptr;
+  HFONT value = *font;
+  GlobalUnlock(block);
+  return value;
+}
+
+void SetLogFont(HWND window, HFONT value) {
+  HGLOBAL block = FontBlock(window);
+  if (!block) {
+    block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(HFONT));
+    if (!block) return;
+    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(block));
+  }
+  if (auto* font = static_cast<HFONT*>(GlobalLock(block))) {
+    *font = value;
+    GlobalUnlock(block);
+  }
+}
+
+HFONT CreateLogFont(const LogKind& kind) {
+  char text[kFontTextSize] = "";
+  IniGetString("DeskTop", kind.fontKey, "", text, sizeof text);
+  LOGFONTA lf{};
+  HFONT font = ParseFontEntry(text, &lf) ? CreateFontIndirectA(&lf) : nullptr;
+  return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
+}
+
+void OnGetMinMaxInfo(HWND window, const LogKind& kind) {
+  if (IsZoomed(window) || LogFont(window)) return;
+  SetLogFont(window, CreateLogFont(kind));
+}
 
 void ShowLog(const LogKind& kind) {
   if (HWND window = *kind.slot) {
@@ -55,13 +108,65 @@ void ShowLog(const LogKind& kind) {
   ShowWindow(LogEdit(window), SW_SHOW);
 }
 
+// The edit's line under a client y: counted in lines of the log's font from
+// the first visible one; below the text, the line the edit itself reports.
+int LineAtY(HWND edit, int y) {
+  HWND log = GetParent(edit);
+  HDC dc = GetDC(edit);
+  HGDIOBJ old = SelectObject(dc, LogFont(log) ? LogFont(log) : GetStockObject(SYSTEM_FIXED_FONT));
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(edit, dc);
+  const int first = static_cast<int>(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+  int line = first + (tm.tmHeight > 0 ? y / tm.tmHeight : 0);
+  if (line >= SendMessageA(edit, EM_GETLINECOUNT, 0, 0)) {
+    RECT client;
+    GetClientRect(edit, &client);
+    const int inside = y < client.bottom ? y : static_cast<int>(client.bottom) - 1;
+    const LRESULT at = SendMessageA(edit, EM_CHARFROMPOS, 0, MAKELPARAM(0, inside < 0 ? 0 : inside));
+    line = at == -1 ? -1 : HIWORD(at);
+  }
+  return line;
+}
+
+void SelectCaretLine(HWND edit) {
+  const LRESULT line = SendMessageA(edit, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0);
+  const LRESULT start = SendMessageA(edit, EM_LINEINDEX, line, 0);
+  const LRESULT length = SendMessageA(edit, EM_LINELENGTH, start, 0);
+  SendMessageA(edit, EM_SETSEL, start, start + length);
+}
+
+LRESULT CALLBACK LogEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto previous = reinterpret_cast<WNDPROC>(GetPropA(edit, kEditPrevProp));
+  if (!previous) return DefWindowProcA(edit, message, wParam, lParam);
+  switch (message) {
+    case WM_LBUTTONDOWN: {
+      const LRESULT result = CallWindowProcA(previous, edit, message, wParam, lParam);
+      SelectCaretLine(edit);
+      return result;
+    }
+    case WM_LBUTTONDBLCLK:
+      JumpFrom(GetParent(edit), LineAtY(edit, static_cast<short>(HIWORD(lParam))));
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      RemovePropA(edit, kEditPrevProp);
+      break;
+  }
+  return CallWindowProcA(previous, edit, message, wParam, lParam);
+}
+
 LRESULT OnCreate(HWND window, const LogKind& kind) {
   HWND edit = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                                             ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_CLIPCHILDREN,
                             0, 0, 0, 0, window, reinterpret_cast<HMENU>(kLogEditId), AppInstance(), nullptr);
   if (!edit) return -1;
   SendMessageA(edit, EM_SETLIMITTEXT, kLogBufferBytes, 0);
-  SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FIXED_FONT)), 0);
+  SetPropA(edit, kEditPrevProp, reinterpret_cast<HANDLE>(GetWindowLongPtrA(edit, GWLP_WNDPROC)));
+  SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogEditProc));
+  if (!LogFont(window)) SetLogFont(window, CreateLogFont(kind));
+  SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(LogFont(window)), 0);
   *kind.slot = window;
   return 0;
 }
@@ -70,32 +175,78 @@ void OnSize(HWND window, LPARAM lParam) {
   if (HWND edit = LogEdit(window)) MoveWindow(edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
 }
 
-void OnActivate(HWND window, LPARAM activated) {
-  if (reinterpret_cast<HWND>(activated) == window) {
-    g_prog.activeChild = window;
-  } else if (g_prog.activeChild == window) {
-    g_prog.activeChild = nullptr;
-  }
+// Keys of the shared set reach the program only while nothing else would
+// take them: without an engine, or while a song plays.
+void OnKeyDown(WPARAM key) {
+  if (!g_engine.library || IsPlaying()) HandleSharedKeys(key);
 }
+
+void PutMenu(HWND window, const LogKind& kind) {
+  HMENU menu = LoadMenuA(AppInstance(), kind.menuName);
+  if (!menu || !g_app.mdiClient) return;
+  AddPluginMenuEntries(window, menu, 2, 0);
+  HMENU old = reinterpret_cast<HMENU>(SendMessageA(g_app.mdiClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu),
+                                                   reinterpret_cast<LPARAM>(GetSubMenu(menu, kWindowMenuPosition))));
+  if (old && old != menu) DestroyMenu(old);
+  if (g_app.frame) DrawMenuBar(g_app.frame);
+}
+
+void OnActivate(HWND window, const LogKind& kind, LPARAM activated) {
+  if (reinterpret_cast<HWND>(activated) != window) {
+    if (g_prog.activeChild == window) g_prog.activeChild = nullptr;
+    if (g_prog.currentStep == window) g_prog.currentStep = nullptr;
+    return;
+  }
+  g_prog.activeChild = window;
+  if (g_app.frame) SendMessageA(g_app.frame, WM_ZK_SETCURCHILD, 0, reinterpret_cast<LPARAM>(window));
+  RefreshScoreView();
+  if (g_views.notePalette) ShowWindow(g_views.notePalette, SW_HIDE);
+  PutMenu(window, kind);
+  for (int button = 2; button <= 5; ++button) SetToolButtonState(button, 1);
+}
+
+void FreeSearchBlock();
 
 void OnDestroy(HWND window, const LogKind& kind) {
   SaveWindowRecord(window, WindowPlacementFields(kind.recordBase));
+  HFONT font = LogFont(window);
+  if (font && font != GetStockObject(SYSTEM_FIXED_FONT)) DeleteObject(font);
+  SetLogFont(window, nullptr);
   if (*kind.slot == window) *kind.slot = nullptr;
   if (g_prog.activeChild == window) g_prog.activeChild = nullptr;
+  if (g_prog.currentStep == window) g_prog.currentStep = nullptr;
+  if (kind.slot == &g_logs.searchLog) FreeSearchBlock();
+}
+
+void OnNcDestroy(HWND window) {
+  if (HGLOBAL block = FontBlock(window)) GlobalFree(block);
+  SetWindowLongPtrA(window, 0, 0);
 }
 
 LRESULT LogProc(const LogKind& kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(window, kind);
+      break;
     case WM_CREATE:
       return OnCreate(window, kind);
     case WM_SIZE:
       OnSize(window, lParam);
       break;
+    case WM_SETFONT:
+      if (HWND edit = LogEdit(window)) SendMessageA(edit, WM_SETFONT, wParam, lParam);
+      return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(wParam);
+      break;
     case WM_MDIACTIVATE:
-      OnActivate(window, lParam);
+      OnActivate(window, kind, lParam);
       break;
     case WM_DESTROY:
       OnDestroy(window, kind);
+      break;
+    case WM_NCDESTROY:
+      OnNcDestroy(window);
       break;
   }
   return DefMDIChildProcA(window, message, wParam, lParam);
@@ -254,6 +405,10 @@ void JumpFromSearchLogCaret() { JumpToSearchLogLine(CaretLine(g_logs.searchLog))
 namespace {
 
 HGLOBAL g_searchBlock = nullptr;  // the hits not yet shown, zero-terminated
+
+}  // namespace
+
+namespace {
 
 void FreeSearchBlock() {
   if (g_searchBlock) GlobalFree(g_searchBlock);

@@ -7,6 +7,7 @@
 #include "frameinternal.h"
 #include "framelayout.h"
 #include "framemenu.h"
+#include "jumpdlg.h"
 #include "midistepinput.h"
 #include "msgbox.h"
 #include "playstate.h"
@@ -107,6 +108,10 @@ void OnNcDestroy(HWND frame) {
 }
 
 void OnCommand(HWND frame, WPARAM wParam) {
+  if (LOWORD(wParam) == IDM_JUMP) {
+    OpenJumpDlg(frame, 0);
+    return;
+  }
   FrameCommand(frame, wParam);
   if (g_playmon.window && HIWORD(wParam) == 1 && g_playmon.playmonKey) g_playmon.playmonKey(LOWORD(wParam));
 }

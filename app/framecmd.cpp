@@ -8,12 +8,15 @@
 #include "errlog.h"
 #include "frameinternal.h"
 #include "listplay.h"
+#include "midistepinput.h"
 #include "playcontrol.h"
 #include "playmarkers.h"
 #include "recording.h"
 #include "playstate.h"
+#include "pointedit.h"
 #include "programstate.h"
 #include "resource.h"
+#include "sharedkeys.h"
 #include "stepwnd.h"
 #include "viewglobals.h"
 #include "viewwindows.h"
@@ -30,10 +33,7 @@ constexpr UINT kCmdArrangeIcons = 4004;
 constexpr UINT kCmdPlayPalette = 4009;
 constexpr UINT kCmdPianoPalette = 4010;
 
-constexpr UINT kCmdClearErrLog = 6110;
-constexpr UINT kCmdJumpErrLog = 6111;
-constexpr UINT kCmdClearSearchLog = 6115;
-constexpr UINT kCmdJumpSearchLog = 6116;
+constexpr UINT kCmdClearKey = 12;  // Shift+Home
 constexpr UINT kCmdRecordStart = 2354;
 constexpr UINT kCmdWindBack = 2358;
 constexpr UINT kCmdWindForward = 2359;
@@ -102,8 +102,21 @@ void RecordCommand(HWND frame) {
   OpenTrackWindow(nullptr, kRecordSetupMode);
 }
 
+// Shift+Home: point edit while playing, else the Clear key to the editor.
+void ClearKey() {
+  if (IsPlaying()) {
+    HandleSharedKeys(VK_CLEAR);
+  } else if (!g_play.busyFlag && g_prog.currentStep) {
+    SendMessageA(g_prog.currentStep, WM_KEYDOWN, VK_CLEAR, 0);
+  }
+}
+
 // Commands refused while playing or busy.
 void IdleCommand(HWND frame, UINT id) {
+  if (id >= kFirstStepInputCommand && id <= kLastStepInputCommand) {
+    SetStepInputMode(g_prog.currentStep, id);
+    return;
+  }
   switch (id) {
     case IDM_PLAY_START:
       StartPlay(frame, 0);
@@ -131,8 +144,14 @@ void IdleCommand(HWND frame, UINT id) {
 void FrameCommand(HWND frame, WPARAM wParam) {
   const UINT id = LOWORD(wParam);
   switch (id) {
+    case kCmdClearKey:
+      ClearKey();
+      break;
     case kCmdExit:
       SendMessageA(frame, WM_CLOSE, 0, 0);
+      break;
+    case IDM_PLAY_POINTEDIT:
+      if (g_play.recordingFlags == 0) PointEdit(frame);
       break;
     case kCmdScoreView:
       ToggleScoreView(frame);
@@ -177,16 +196,16 @@ void FrameCommand(HWND frame, WPARAM wParam) {
     case kCmdNextListSong:  // refuses by itself while playing or busy
       PlayNextListSong(frame);
       break;
-    case kCmdClearErrLog:
+    case IDM_ERRLOG_CLEAR:
       ClearErrLog();
       break;
-    case kCmdJumpErrLog:
+    case IDM_ERRLOG_JUMP:
       JumpFromErrLogCaret();
       break;
-    case kCmdClearSearchLog:
+    case IDM_SEARCHLOG_CLEAR:
       ClearSearchLog();
       break;
-    case kCmdJumpSearchLog:
+    case IDM_SEARCHLOG_JUMP:
       JumpFromSearchLogCaret();
       break;
     case kCmdWindBack:

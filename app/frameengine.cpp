@@ -16,6 +16,7 @@
 #include "songmodel.h"
 #include "statusline.h"
 #include "stepeditdata.h"
+#include "stepinput.h"
 #include "stepservices.h"
 #include "stepwnd.h"
 #include "textring.h"
@@ -209,10 +210,7 @@ void OnSetTextRing(WPARAM bytes, LPARAM ring) {
   g_rings.textRing = usable ? reinterpret_cast<uint8_t*>(ring) : nullptr;
 }
 
-void OnMidiInput(LPARAM message) {
-  // Step input by MIDI belongs to the current step editor.
-  if (g_prog.currentStep) SendMessageA(g_prog.currentStep, WM_ZK_MIDIINPUT, 0, message);
-}
+void OnMidiInput(LPARAM message) { DispatchStepMidiInput(static_cast<uint32_t>(message)); }
 
 int RunTextEvent(int offset) {
   TextEventEntry entry;

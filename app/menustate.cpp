@@ -152,8 +152,8 @@ MenuPlan ComputeMenuPlan(const MenuInputs& in) {
       case ActiveChild::NameList: plan.checkNameListModules = true; break;
       case ActiveChild::Conductor: b.EnableGroup(kConductorItems, idle); break;
       case ActiveChild::UserExclusive: b.EnableGroup(kUserExclusiveItems, idle); break;
-      case ActiveChild::ErrorLog: b.Enable(IDM_ERRLOG_CLEAR, idle); break;
-      case ActiveChild::SearchLog: b.Enable(IDM_SEARCHLOG_CLEAR, idle); break;
+      case ActiveChild::ErrorLog: b.Enable(IDM_ERRLOG_JUMP, idle); break;
+      case ActiveChild::SearchLog: b.Enable(IDM_SEARCHLOG_JUMP, idle); break;
       default: EditorItems(b, in); break;
     }
   } else {

@@ -32,8 +32,6 @@ constexpr UINT IDM_VIEW_RHYTHM = 3002;
 constexpr UINT IDM_VIEW_FIELDS = 3003;
 constexpr UINT IDM_STEPINPUT_FIRST = 2745;  // 2745-2750, one per step-input mode
 constexpr UINT IDM_STEPINPUT_LAST = 2750;
-constexpr UINT IDM_ERRLOG_CLEAR = 6111;
-constexpr UINT IDM_SEARCHLOG_CLEAR = 6116;
 
 // Position of the step editor's sub-menu that follows the busy state in step
 // display: sub-menu 7 of the menu bar's second menu.

@@ -1,20 +1,51 @@
 #include "midistepinput.h"
 
+#include <cstring>
+
 #include "appglobals.h"
 #include "engine.h"
+#include "playstate.h"
 #include "portsetup.h"
 #include "programstate.h"
 #include "settings.h"
+#include "songmodel.h"
+#include "statusline.h"
+#include "stepeditdata.h"
+#include "stepinput.h"
+#include "stepwnd.h"
 
 namespace {
 
 constexpr int kImmRecordIgnored = 32;
+constexpr uint8_t kChannelOff = 0xFF;
+
+int32_t g_savedRhythmInput[kRhythmInputValues] = {};
 
 // The Super MPU records what comes in on each of its open ports at once.
 void ImmediateRecordOn() {
   if (!g_smpu.setSMPUIMMREC || !g_prog.immRecordBlock) return;
   for (int port = 0; port < 4; ++port)
     if (g_smpuPortFlags[port]) g_smpu.setSMPUIMMREC(1, g_prog.immRecordBlock, kImmRecordIgnored);
+}
+
+uint8_t TrackChannel(int n) {
+  HGLOBAL h = SongEntry(TrackHeaderEntry(n));
+  const auto* th = h ? static_cast<const TrackHeader*>(GlobalLock(h)) : nullptr;
+  if (!th) return kChannelOff;
+  const uint8_t channel = th->channel;
+  GlobalUnlock(h);
+  return channel;
+}
+
+bool IsSongStepEditorWindow(HWND window) {
+  if (!window) return false;
+  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n)
+    if (StepEditorOfTrack(n) == window) return true;
+  return false;
+}
+
+HWND ActiveMdiChild() {
+  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
 }
 
 }  // namespace
@@ -32,4 +63,81 @@ void StartMidiInput() {
 
 void StopMidiInput() {
   if (!g_app.portsUnavailable && g_engine.stopMIDIInPort) g_engine.stopMIDIInPort();
+}
+
+int ThruChannel() {
+  if (const StepEditorData* ed = IsSongStepEditorWindow(g_prog.currentStep) ? GetStepEditorData(g_prog.currentStep)
+                                                                             : nullptr)
+    if (ed->track >= 1 && ed->track <= g_song.trackCount) return TrackChannel(ed->track);
+  int channel = 0;
+  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
+    HGLOBAL h = SongEntry(TrackHeaderEntry(n));
+    const auto* th = h ? static_cast<const TrackHeader*>(GlobalLock(h)) : nullptr;
+    if (!th) continue;
+    if ((th->mode & 0x06) && th->channel != kChannelOff) channel = th->channel;
+    GlobalUnlock(h);
+  }
+  return channel;
+}
+
+void AssignThru() {
+  if (g_app.portsUnavailable || !g_engine.thruAssign) return;
+  g_engine.thruAssign(g_settings.midiThruWord, g_settings.midiRecPortWord, ThruChannel(), g_settings.realTime);
+}
+
+void SetStepInputMode(HWND stepEditor, UINT command) {
+  if (command < kFirstStepInputCommand || command > kLastStepInputCommand) return;
+  ClearHeldKeys();
+  const int old = g_settings.stepInputMode & ~1;
+  const int base = static_cast<int>(command - kFirstStepInputCommand) * 2;
+  const StepEditorData* ed = IsSongStepEditorWindow(stepEditor) ? GetStepEditorData(stepEditor) : nullptr;
+  const int editBit = ed ? static_cast<int>(ed->insertMode & 1) : (g_settings.stepInputMode & 1);
+  g_settings.stepInputMode = editBit | base;
+  if (old < kFirstMidiStepMode && base >= kFirstMidiStepMode) {
+    StartMidiInputMode(base);
+    AssignThru();
+  } else if (base < kFirstMidiStepMode && old >= kFirstMidiStepMode) {
+    StopMidiInput();
+  }
+  ShowStatus(g_app.frame, kStatusMode, 1);
+}
+
+void SaveRhythmInputState(HWND stepEditor, int save, int onlyForEditor) {
+  if (onlyForEditor && !IsSongStepEditorWindow(ActiveMdiChild())) return;
+  const StepEditorData* ed = IsSongStepEditorWindow(stepEditor) ? GetStepEditorData(stepEditor) : nullptr;
+  if (!ed || ed->mode != kModeRhythmGrid || !ed->rhythmInput) return;
+  auto* values = static_cast<int32_t*>(GlobalLock(ed->rhythmInput));
+  if (!values) return;
+  if (GlobalSize(ed->rhythmInput) >= sizeof g_savedRhythmInput) {
+    if (save) {
+      std::memcpy(g_savedRhythmInput, values, sizeof g_savedRhythmInput);
+    } else {
+      std::memcpy(values, g_savedRhythmInput, sizeof g_savedRhythmInput);
+      std::memset(g_savedRhythmInput, 0, sizeof g_savedRhythmInput);
+    }
+  }
+  GlobalUnlock(ed->rhythmInput);
+}
+
+const int32_t* SavedRhythmInputState() { return g_savedRhythmInput; }
+
+void ApplyStepInputMode(int key, int velocity) {
+  if (IsPlaying()) return;
+  const uint32_t note = static_cast<uint32_t>(key & 0x7F);
+  const uint32_t message = 0x90u | (note << 8) | (static_cast<uint32_t>(velocity & 0xFF) << 16);
+  if (!IsSongStepEditorWindow(ActiveMdiChild())) return;
+  switch (g_settings.stepInputMode / 2) {
+    case kStepModeMono:
+      StepInputMono(message);
+      break;
+    case kStepModePoly:
+      if (velocity & 0xFF) StepInputPoly(message);
+      else HeldKeyTable()[note] = 0;
+      break;
+    case kStepModeFKey:
+      if ((velocity & 0xFF) == 2)
+        for (int k = static_cast<int>(note) + 1; k < kHeldKeyCount; ++k) HeldKeyTable()[k] = 0;
+      StepInputFKey(message, 0);
+      break;
+  }
 }

@@ -240,15 +240,20 @@ void StartPlay(HWND requester, int startMs) {
   StartPositionTimer();
 }
 
-void StopPlay(HWND owner) {
-  if (g_app.portsUnavailable || !IsPlaying() || g_play.busyFlag) return;
+void HaltPlay(bool engineFirst) {
+  if (engineFirst && g_engine.stopSeqPlay) g_engine.stopSeqPlay();
   FinishPlay();
-  if (g_engine.stopSeqPlay) g_engine.stopSeqPlay();
+  if (!engineFirst && g_engine.stopSeqPlay) g_engine.stopSeqPlay();
   // The engine has let go of a measure play's block.
   FreeMeasurePlayBlock();
   if (g_playmon.window && g_app.mdiClient)
     SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_playmon.window), 0);
   FreeMetronomeBlocks();
+}
+
+void StopPlay(HWND owner) {
+  if (g_app.portsUnavailable || !IsPlaying() || g_play.busyFlag) return;
+  HaltPlay(false);
   if (g_play.recordingFlags) {
     g_play.recordingFlags = 0;
     AskConvertRecording(owner);

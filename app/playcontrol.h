@@ -20,6 +20,10 @@ int StartMeasurePlay(HWND stepEditor);
 int PreviewPlay(HWND stepEditor, HGLOBAL partEvents);
 // Stops a running play and restores the stopped state.
 void StopPlay(HWND owner);
+// What every stop does: the end-of-play actions and the engine's stop (in
+// that order, or the engine first), the measure play's and metronome's
+// blocks freed, the play monitor window closed.
+void HaltPlay(bool engineFirst);
 // Pauses, or resumes a paused play (the engine's toggle).
 void PausePlay(HWND window);
 

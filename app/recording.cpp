@@ -24,7 +24,6 @@ namespace {
 
 constexpr SIZE_T kRecordBufferBytes = 65530;
 constexpr UINT kShareable = GMEM_MOVEABLE | GMEM_DDESHARE;
-constexpr uint8_t kChannelOff = 0xFF;
 
 // A box or a file dialog owned by the frame disables it.
 bool BoxOrDialogOpen() { return g_app.frame && !IsWindowEnabled(g_app.frame); }
@@ -32,31 +31,6 @@ bool BoxOrDialogOpen() { return g_app.frame && !IsWindowEnabled(g_app.frame); }
 bool CanRecord() {
   return !BoxOrDialogOpen() && CheckRecordTrack() && !g_app.portsUnavailable && g_engine.library && !IsPlaying() &&
          !g_play.busyFlag && g_engine.pointPlayExec;
-}
-
-uint8_t TrackChannel(int n) {
-  HGLOBAL h = SongEntry(TrackHeaderEntry(n));
-  const auto* th = h ? static_cast<const TrackHeader*>(GlobalLock(h)) : nullptr;
-  if (!th) return kChannelOff;
-  const uint8_t channel = th->channel;
-  GlobalUnlock(h);
-  return channel;
-}
-
-// Thru follows the current editor's track, else the last record track that
-// has a channel.
-int ThruChannel() {
-  if (const StepEditorData* ed = GetStepEditorData(g_prog.currentStep))
-    if (ed->track >= 1 && ed->track <= g_song.trackCount) return TrackChannel(ed->track);
-  int channel = 0;
-  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
-    HGLOBAL h = SongEntry(TrackHeaderEntry(n));
-    const auto* th = h ? static_cast<const TrackHeader*>(GlobalLock(h)) : nullptr;
-    if (!th) continue;
-    if ((th->mode & 0x06) && th->channel != kChannelOff) channel = th->channel;
-    GlobalUnlock(h);
-  }
-  return channel;
 }
 
 HGLOBAL BlockOf(const void* data, SIZE_T bytes) {
@@ -168,8 +142,7 @@ void StartRecording(HWND owner) {
   g_play.recordingFlags |= plan.flags;
   g_play.recordPunchInStep = plan.punchInStep;
   RenumberAllSameMeasureRefs();
-  if (g_engine.thruAssign)
-    g_engine.thruAssign(g_settings.midiThruWord, g_settings.midiRecPortWord, ThruChannel(), g_settings.realTime);
+  AssignThru();
 
   FreeBuffer(g_play.recordBufferA);
   FreeBuffer(g_play.recordBufferB);

@@ -98,6 +98,20 @@
 #define IDM_HELP_TOPICS 40014
 #define IDM_HELP_FAVORITES 40020
 #define IDM_HELP_ABOUT 5002
+#define IDM_ERRLOG_CLEAR 6110
+#define IDM_ERRLOG_JUMP 6111
+#define IDM_SEARCHLOG_CLEAR 6115
+#define IDM_SEARCHLOG_JUMP 6116
+#define IDM_JUMP 2216
+// Dialogs of the step editor's fields (track, measure, step and their spins).
+#define IDD_JUMP 610
+#define IDD_POINTEDIT 615
+#define IDC_FIELD_MEASURE 100
+#define IDC_FIELD_STEP 102
+#define IDC_SPIN_MEASURE 106
+#define IDC_SPIN_STEP 108
+#define IDC_FIELD_TRACK 112
+#define IDC_SPIN_TRACK 113
 // (new string ids above this line)
 
 // Status line and tool palette.

@@ -6,6 +6,7 @@
 #include "appglobals.h"
 #include "binding.h"
 #include "defaultfont.h"
+#include "engine.h"
 #include "frame.h"
 #include "placements.h"
 #include "midistepinput.h"
@@ -13,6 +14,7 @@
 #include "midisend.h"
 #include "playlist.h"
 #include "playmonhost.h"
+#include "playroutines.h"
 #include "playstate.h"
 #include "portsetup.h"
 #include "programstate.h"
@@ -67,6 +69,12 @@ void AllocateBlocks() {
   g_prog.defaultFont = AllocLocked<LOGFONTA>(g_prog.defaultFontBlock, sizeof(LOGFONTA), GMEM_MOVEABLE | GMEM_ZEROINIT);
 }
 
+bool ReadMidiInTable(HGLOBAL table) {
+  if (!g_engine.getMIDIInTable || g_app.portsUnavailable) return false;
+  g_engine.getMIDIInTable(table);
+  return true;
+}
+
 void ShowStepInputMode() { ShowStatus(g_app.frame, kStatusMode, 1); }
 
 int ShowStepMessage(UINT style, UINT stringId) { return ShowMessageById(g_app.frame, style, stringId); }
@@ -76,6 +84,9 @@ void InstallStepHooks() {
   g_stepHooks.startMidiInput = StartMidiInput;
   g_stepHooks.showStepInputMode = ShowStepInputMode;
   g_stepHooks.showMessage = ShowStepMessage;
+  g_stepHooks.isPlaying = IsPlaying;
+  g_stepHooks.setTrackStateBits = SetTrackStateBits;
+  g_stepHooks.readMidiInTable = ReadMidiInTable;
 }
 
 void KeepDirectories() {

@@ -25,7 +25,6 @@ namespace {
 constexpr DWORD kFrameStyle = 0x02CF0000;       // overlapped window, clip children
 constexpr DWORD kPlayPaletteStyle = 0xC6800000;
 constexpr DWORD kPianoPaletteStyle = 0xC6840000;
-constexpr int kFontTextSize = 121;
 
 struct ClassRow {
   const char* name;

@@ -405,8 +405,6 @@ class WaitCursor {
   HCURSOR previous_;
 };
 
-constexpr int kFontTextSize = 160;
-
 }  // namespace
 
 AppSettings g_settings;

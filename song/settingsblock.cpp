@@ -13,7 +13,6 @@ namespace {
 constexpr const char* kSection = "DeskTop";
 constexpr int kEntryTextSize = 120;
 // Thirteen numbers of up to 11 characters and their commas, then the face.
-constexpr int kFontTextSize = 13 * 12 + LF_FACESIZE;
 
 // Arrays of a track's entry in value order; arrays 1-4 are not stored.
 constexpr int kTrackArrays[kTrackEntryValues] = {0, 6, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15};

@@ -96,6 +96,8 @@ void PullPaletteOnScreen(int32_t& left, int32_t& top, int screenWidth, int scree
 
 // Font entries: thirteen numbers each followed by a comma, then the face
 // name. Parsing an empty text leaves the font unchanged and returns false.
+// Room for one entry read from the settings file.
+constexpr int kFontTextSize = 13 * 12 + LF_FACESIZE;
 bool ParseFontEntry(const char* text, LOGFONTA* font);
 std::string FormatFontEntry(const LOGFONTA& font);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "appglobals.h"
+#include "editorblocks.h"
 #include "songmodel.h"
 
 namespace {
@@ -11,39 +12,6 @@ namespace {
 constexpr UINT kShareable = GMEM_MOVEABLE | GMEM_SHARE;
 
 bool IsStructural(uint8_t code) { return code == 0xF8 || code == 0xF9 || code >= 0xFC; }
-
-int SlotsOf(HGLOBAL block) {
-  if (!block) return 0;
-  return static_cast<int>(std::min<SIZE_T>(GlobalSize(block) / sizeof(StepEvent), kTrackSlots));
-}
-
-// Locks one global block for the lifetime of the holder.
-class Locked {
- public:
-  explicit Locked(HGLOBAL h) : h_(h), p_(h ? GlobalLock(h) : nullptr) {}
-  ~Locked() {
-    if (p_) GlobalUnlock(h_);
-  }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
-  template <typename T>
-  T* as() const { return static_cast<T*>(p_); }
-
- private:
-  HGLOBAL h_;
-  void* p_;
-};
-
-// The track block of an editor record, copied out (null entries when absent).
-TrackBlock ReadTrackBlock(const StepEditorData& ed) {
-  TrackBlock tb = {};
-  if (!ed.trackBlock) return tb;
-  if (auto* p = static_cast<TrackBlock*>(LocalLock(ed.trackBlock))) {
-    tb = *p;
-    LocalUnlock(ed.trackBlock);
-  }
-  return tb;
-}
 
 void WriteTrackBlock(const StepEditorData& ed, const TrackBlock& tb) {
   if (!ed.trackBlock) return;

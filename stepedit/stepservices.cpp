@@ -100,6 +100,15 @@ void PlaceStepCaret(HWND editor) {
   SetCaretPos(ed->caretColumn * width, y);
 }
 
+void UpdateStepScroll(HWND editor) {
+  const StepEditorData* ed = GetStepEditorData(editor);
+  if (!ed) return;
+  SetScrollRange(editor, SB_VERT, 0, ed->lastLine > 0 ? ed->lastLine : 0, FALSE);
+  SetScrollPos(editor, SB_VERT, ed->topLine, TRUE);
+  InvalidateRect(editor, nullptr, FALSE);
+  PlaceStepCaret(editor);
+}
+
 void ResetPlayCursors() {
   if (LockSongDocument(g_app.frame) == nullptr) return;
   UnlockSongDocument(g_app.frame);

@@ -21,6 +21,13 @@ struct StepServiceHooks {
   void (*showStepInputMode)() = nullptr;
   // A message box of the string table (style, string id).
   int (*showMessage)(UINT style, UINT stringId) = nullptr;
+  // Nonzero while a song plays.
+  int (*isPlaying)() = nullptr;
+  // Marks an editor's track changed (1 events, 3 with step times).
+  void (*setTrackStateBits)(HWND editor, uint32_t bits) = nullptr;
+  // The engine's table of held input keys copied into a 128-byte block;
+  // false when the bound engine keeps none.
+  bool (*readMidiInTable)(HGLOBAL table) = nullptr;
 };
 extern StepServiceHooks g_stepHooks;
 
@@ -43,6 +50,10 @@ int CheckRecordTrack();
 // cells of its font; rhythm display keeps the caret's y in pixels). Only the
 // window that has the focus owns the caret.
 void PlaceStepCaret(HWND editor);
+
+// Scroll bars from the editor's lines and position, then the list and the
+// caret redrawn.
+void UpdateStepScroll(HWND editor);
 
 // Average character width and character height of the window's font (the
 // step editor's own font, else the font the window reports, else the system

@@ -6,6 +6,7 @@
 #include "appglobals.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
+#include "stepservices.h"
 #include "stepwnd.h"
 #include "viewwindows.h"
 #include "zk/messages.h"
@@ -81,21 +82,85 @@ int32_t LineOfEvent(const StepEditorData& ed, int eventIndex) {
   return low;
 }
 
-}  // namespace
+// The first line at (measure, step) or in a later measure; the last line
+// when the track ends before.
+int32_t LineOfPosition(const StepEditorData& ed, int measure, int step) {
+  const auto* lines = ed.lineTable ? static_cast<const LineEntry*>(GlobalLock(ed.lineTable)) : nullptr;
+  if (!lines) return 0;
+  const TrackBlock* tb = ed.trackBlock ? static_cast<const TrackBlock*>(LocalLock(ed.trackBlock)) : nullptr;
+  const auto* positions =
+      tb && tb->measureTable ? static_cast<const MeasureEntry*>(GlobalLock(tb->measureTable)) : nullptr;
+  int32_t found = ed.lastLine;
+  if (positions) {
+    for (int32_t line = 0; line <= ed.lastLine; ++line) {
+      const uint32_t event = lines[line].firstEvent;
+      if (event >= static_cast<uint32_t>(kTrackSlots)) break;
+      const int m = positions[event].measure;
+      const int s = positions[event].step & ~kOverlapBit;
+      if ((m == measure && s == step) || m > measure) {
+        found = line;
+        break;
+      }
+    }
+    GlobalUnlock(tb->measureTable);
+  }
+  if (tb) LocalUnlock(ed.trackBlock);
+  GlobalUnlock(ed.lineTable);
+  return found;
+}
 
-int OpenTrackEditorFromLog(HWND window, int track, int eventIndex) {
-  (void)window;
-  if (track < 1 || track > g_song.trackCount || track > kMaxTracks) return 0;
+uint32_t FirstEventOfLine(const StepEditorData& ed, int32_t line) {
+  const auto* lines = ed.lineTable ? static_cast<const LineEntry*>(GlobalLock(ed.lineTable)) : nullptr;
+  if (!lines) return 0;
+  const uint32_t event = lines[line].firstEvent;
+  GlobalUnlock(ed.lineTable);
+  return event;
+}
+
+// The track's editor, made when it has none, brought to the front.
+StepEditorData* FrontEditor(int track, HWND* editorOut) {
   HWND editor = StepEditorOfTrack(track);
   if (!editor) editor = CreateStepEditor(track, 0);
   StepEditorData* ed = GetStepEditorData(editor);
-  if (!ed) return 0;
+  if (!ed) return nullptr;
   Activate(editor);
-  ed->topLine = LineOfEvent(*ed, eventIndex < 0 ? 0 : eventIndex);
+  SetFocus(editor);
+  *editorOut = editor;
+  return ed;
+}
+
+// The line goes to the top with the caret on it.
+void ShowLineOnTop(HWND editor, StepEditorData* ed, int32_t line) {
+  ed->topLine = line;
   ed->caretRow = 1;
   ed->caretColumn = ed->mode == kModeRhythmGrid ? kRhythmFirstColumn : kStepListColumn;
   SetScrollPos(editor, SB_VERT, ed->topLine, TRUE);
   SendMessageA(editor, WM_ZK_STEPCHANGED, 0, 0);
   InvalidateRect(editor, nullptr, TRUE);
+}
+
+}  // namespace
+
+int OpenTrackEditorFromLog(HWND window, int track, int eventIndex) {
+  (void)window;
+  if (track < 1 || track > g_song.trackCount || track > kMaxTracks) return 0;
+  HWND editor = nullptr;
+  StepEditorData* ed = FrontEditor(track, &editor);
+  if (!ed) return 0;
+  ShowLineOnTop(editor, ed, LineOfEvent(*ed, eventIndex < 0 ? 0 : eventIndex));
+  return 1;
+}
+
+int OpenTrackEditor(HWND window, int track, int measure, int step) {
+  (void)window;
+  // Checked with or without a window: the track indexes the window table.
+  if (track < 1 || track > g_song.trackCount || track > kMaxTracks) return 0;
+  HWND editor = nullptr;
+  StepEditorData* ed = FrontEditor(track, &editor);
+  if (!ed) return 0;
+  // Steps count from 1; a track that never played reports step 0.
+  const int32_t line = LineOfPosition(*ed, measure, step < 1 ? 1 : step);
+  if (g_stepHooks.isPlaying && g_stepHooks.isPlaying()) ed->playLine[0] = static_cast<int32_t>(FirstEventOfLine(*ed, line));
+  ShowLineOnTop(editor, ed, line);
   return 1;
 }

@@ -19,3 +19,9 @@ HWND OpenTrackWindow(HWND window, int mode);
 // the line of eventIndex at the top and the caret on it (row 1, column 11 in
 // step display, 15 in rhythm display). 0 for a track the song does not have.
 int OpenTrackEditorFromLog(HWND window, int track, int eventIndex);
+
+// Activates track's step editor, creating it when the track has none, with
+// the first line at (measure, step) or in a later measure on top. While a
+// song plays the editor's play position moves there too. 0 for a track the
+// song does not have.
+int OpenTrackEditor(HWND window, int track, int measure, int step);

@@ -72,3 +72,45 @@ void RunLoopFor(DWORD ms) {
 }
 
 void Command(UINT id) { SendMessageA(g_app.frame, WM_COMMAND, id, 0); }
+
+namespace {
+
+std::function<void(HWND)> g_dialogAct;
+bool g_dialogSeen = false;
+UINT_PTR g_dialogTimer = 0;
+
+BOOL CALLBACK FindFrameDialog(HWND window, LPARAM found) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == g_app.frame) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CALLBACK DialogCheck(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindFrameDialog, reinterpret_cast<LPARAM>(&dialog));
+  if (!dialog || g_dialogSeen) return;
+  g_dialogSeen = true;
+  KillTimer(nullptr, g_dialogTimer);
+  g_dialogTimer = 0;
+  if (g_dialogAct) g_dialogAct(dialog);
+}
+
+}  // namespace
+
+DialogWatch::DialogWatch(std::function<void(HWND dialog)> act) {
+  g_dialogAct = std::move(act);
+  g_dialogSeen = false;
+  g_dialogTimer = SetTimer(nullptr, 0, 20, DialogCheck);
+}
+
+DialogWatch::~DialogWatch() {
+  if (g_dialogTimer) KillTimer(nullptr, g_dialogTimer);
+  g_dialogTimer = 0;
+  g_dialogAct = nullptr;
+}
+
+bool DialogWatch::Seen() const { return g_dialogSeen; }

@@ -19,3 +19,14 @@ bool RunLoopUntil(std::function<bool()> done, DWORD timeoutMs = 10000);
 void RunLoopFor(DWORD ms);
 // WM_COMMAND id to the frame.
 void Command(UINT id);
+
+// While it lives, the first dialog box the program opens over its frame is
+// handed to act from inside the dialog's own modal loop (once).
+class DialogWatch {
+ public:
+  explicit DialogWatch(std::function<void(HWND dialog)> act);
+  ~DialogWatch();
+  DialogWatch(const DialogWatch&) = delete;
+  DialogWatch& operator=(const DialogWatch&) = delete;
+  bool Seen() const;
+};

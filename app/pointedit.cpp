@@ -1,0 +1,98 @@
+#include "pointedit.h"
+
+#include <cstdio>
+
+#include "appglobals.h"
+#include "dlgedit.h"
+#include "playcontrol.h"
+#include "playroutines.h"
+#include "playstate.h"
+#include "programstate.h"
+#include "rangestate.h"
+#include "resource.h"
+#include "songmodel.h"
+#include "stepservices.h"
+#include "stepwnd.h"
+#include "windownav.h"
+#include "zk/playdata.h"
+
+namespace {
+
+unsigned g_lastTrack = 1;
+
+// The 1-based slot of the window in the song's track window table; 0 when it
+// is no track window.
+int TrackOfWindow(HWND window) {
+  if (!window) return 0;
+  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n)
+    if (StepEditorOfTrack(n) == window) return n;
+  return 0;
+}
+
+int AskTrack(HWND frame) {
+  g_stepDialogs.currentDialogId = IDD_POINTEDIT;
+  const INT_PTR ok =
+      DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_POINTEDIT), frame, PointEditDlgProc, 0);
+  return ok == 1 ? static_cast<int>(g_lastTrack) : 0;
+}
+
+BOOL OnInit(HWND dialog) {
+  SubclassDlgEdit(dialog, IDC_FIELD_TRACK);
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", static_cast<int>(g_lastTrack));
+  SetDlgItemTextA(dialog, IDC_FIELD_TRACK, text);
+  HWND field = GetDlgItem(dialog, IDC_FIELD_TRACK);
+  SetFocus(field);
+  SendMessageA(field, EM_SETSEL, 0, -1);
+  return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK PointEditDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInit(dialog);
+    case WM_NOTIFY:
+      return ForwardSpinDelta(dialog, lParam);
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        g_lastTrack = GetDlgItemInt(dialog, IDC_FIELD_TRACK, nullptr, FALSE);
+        EndDialog(dialog, 1);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 0);
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+unsigned PointEditLastTrack() { return g_lastTrack; }
+
+void PointEdit(HWND frame) {
+  // A stop outside a play would run the end-of-play commands for nothing.
+  if (IsPlaying()) HaltPlay(true);
+  const int tracks = g_song.trackCount;
+  HGLOBAL records = tracks > 0 ? GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT,
+                                             static_cast<SIZE_T>(tracks) * sizeof(PlayMonRecord))
+                               : nullptr;
+  CopyPlayDatRecords(records);
+  int track = TrackOfWindow(g_prog.currentStep);
+  if (track == 0) track = AskTrack(frame);
+  int measure = 0, event = 0;
+  const bool open = track >= 1 && track <= tracks && records;
+  if (open) {
+    if (const auto* r = static_cast<const PlayMonRecord*>(GlobalLock(records))) {
+      measure = r[track - 1].measure + 1;
+      event = r[track - 1].stepInMeasure;
+      GlobalUnlock(records);
+    }
+  }
+  if (records) GlobalFree(records);
+  ResetPlayPositionWords();
+  ResetPlayCursors();
+  if (open) OpenTrackEditor(nullptr, track, measure, event);
+}

@@ -1,0 +1,53 @@
+// The number fields of the step editor's dialogs: limits by control id,
+// stepping by the private key codes the spin buttons send, Enter/Esc/Tab
+// navigation.
+#pragma once
+#include <windows.h>
+
+// Private key codes: step the field's number up / down.
+constexpr WPARAM kKeyStepUp = 0x911;    // 2321
+constexpr WPARAM kKeyStepDown = 0x912;  // 2322
+
+struct FieldLimits {
+  int min;
+  int max;
+};
+
+// What the limits depend on besides the control id.
+struct FieldLimitContext {
+  int timeBase = 480;      // the song's, 0 read as 480
+  int trackCount = 1;
+  int maxTrack = 99;
+  int rangeValueKind = 0;  // see StepDialogState
+  int strokeTotal = 0;
+};
+FieldLimits DlgFieldLimits(int controlId, const FieldLimitContext& context);
+// The same for the open song and the current dialog state.
+FieldLimits DlgFieldLimits(int controlId);
+
+// Pitch names of a key field: the pitch class of the text ("C", "D#", "Eb",
+// "F+", "B-"), or -1 when the text is not one.
+int PitchClassOfName(const char* text);
+// The two-character name of a pitch class (wrapped into 0..11).
+const char* PitchClassName(int pitchClass);
+
+// Reads the dialog's field as a signed number, adds delta, clamps and writes
+// it back with "%d".
+void StepDlgItemNumber(HWND field, int controlId, int delta, int max, int min);
+// Steps a pitch-name field; a field that holds no pitch name stays.
+void StepDlgItemKeyName(HWND field, int controlId, int delta);
+
+// Enter and Esc in a field: move the focus to the next / previous control
+// unless the field ends the dialog there (or [KEY] ESCRET is set). Nonzero
+// when the focus moved.
+int EditNotifyNext(HWND field);
+int EditNotifyPrev(HWND field);
+
+// Exported by name: other modules subclass their fields with it.
+extern "C" LRESULT CALLBACK DeleteDlgEditWndProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
+// Installs DeleteDlgEditWndProc on a dialog's field.
+void SubclassDlgEdit(HWND dialog, int controlId);
+// UDN_DELTAPOS from a spin button: its buddy field gets the step-up key for
+// a negative delta, the step-down key otherwise. Nonzero when handled (the
+// spin's own position must not change).
+BOOL ForwardSpinDelta(HWND dialog, LPARAM notify);
