@@ -47,6 +47,11 @@ BOOL OnInit(HWND dialog) {
   return FALSE;
 }
 
+void OnOk(HWND dialog) {
+  g_lastTrack = GetDlgItemInt(dialog, IDC_FIELD_TRACK, nullptr, FALSE);
+  EndDialog(dialog, 1);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK PointEditDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -56,16 +61,7 @@ INT_PTR CALLBACK PointEditDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_NOTIFY:
       return ForwardSpinDelta(dialog, lParam);
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        g_lastTrack = GetDlgItemInt(dialog, IDC_FIELD_TRACK, nullptr, FALSE);
-        EndDialog(dialog, 1);
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      break;
+      return StepDialogOkCancel(dialog, wParam, OnOk);
   }
   return FALSE;
 }

@@ -276,3 +276,15 @@ BOOL ForwardSpinDelta(HWND dialog, LPARAM notify) {
   SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
   return TRUE;
 }
+
+BOOL StepDialogOkCancel(HWND dialog, WPARAM wParam, void (*onOk)(HWND dialog)) {
+  switch (LOWORD(wParam)) {
+    case IDOK:
+      onOk(dialog);
+      return TRUE;
+    case IDCANCEL:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}

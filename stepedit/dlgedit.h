@@ -51,3 +51,7 @@ void SubclassDlgEdit(HWND dialog, int controlId);
 // a negative delta, the step-down key otherwise. Nonzero when handled (the
 // spin's own position must not change).
 BOOL ForwardSpinDelta(HWND dialog, LPARAM notify);
+
+// OK and Cancel of a small number dialog: OK runs onOk (which ends the
+// dialog), Cancel ends it with 0. TRUE when the command was one of them.
+BOOL StepDialogOkCancel(HWND dialog, WPARAM wParam, void (*onOk)(HWND dialog));

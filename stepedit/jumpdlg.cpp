@@ -82,15 +82,7 @@ INT_PTR CALLBACK JumpDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_NOTIFY:
       return ForwardSpinDelta(dialog, lParam);
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        OnOk(dialog);
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      break;
+      return StepDialogOkCancel(dialog, wParam, OnOk);
   }
   return FALSE;
 }

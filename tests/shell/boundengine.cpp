@@ -9,14 +9,14 @@
 #include "playstate.h"
 #include "portsetup.h"
 
-bool BoundEngine::Bind(const char* engineFile) {
+bool BoundEngine::Bind(const char* engineFile, bool withInput) {
   if (!vm.Bind()) return false;
   saved_ = g_settings;
   bound_ = true;
   std::strcpy(g_settings.applet, engineFile);
   const int32_t outPorts[5] = {0, -1, -1, -1, 0};
   std::memcpy(g_settings.outPorts, outPorts, sizeof outPorts);
-  g_settings.inPorts[0] = 0;
+  g_settings.inPorts[0] = withInput ? 0 : -1;
   g_settings.inPorts[1] = -1;
   g_settings.mmedia = 0;
   g_settings.playMonitor = 0;

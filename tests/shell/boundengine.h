@@ -6,9 +6,9 @@
 
 class BoundEngine {
  public:
-  // Binds the engine file; false when the virtual device or the engine is
-  // missing.
-  bool Bind(const char* engineFile);
+  // Binds the engine file (with input port 0 unless told otherwise); false
+  // when the virtual device or the engine is missing.
+  bool Bind(const char* engineFile, bool withInput = true);
   // Stops any play, closes the ports, unloads the engine and puts back the
   // settings and play state from before Bind.
   void Release();

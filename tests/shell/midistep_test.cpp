@@ -34,33 +34,6 @@ constexpr UINT kNormal = 2745, kSound1 = 2746, kMono = 2748, kPoly = 2749, kFKey
 // Track 2: a note with a step above the caret, then four lines to fill.
 const Events kTrackTwo = {E(50, 90, 96, 80), E(0, 70, 10, 5), E(0, 71, 10, 5), E(0, 72, 10, 5), E(0, 73, 10, 5)};
 
-Events TrackEvents(int n) {
-  Events out;
-  HGLOBAL h = SongEntry(TrackEventsEntry(n));
-  if (const auto* e = h ? static_cast<const StepEvent*>(GlobalLock(h)) : nullptr) {
-    for (size_t i = 0; i < GlobalSize(h) / sizeof(StepEvent) && e[i].code < kEndCode; ++i) out.push_back(e[i]);
-    GlobalUnlock(h);
-  }
-  return out;
-}
-
-std::string Text(const Events& events) {
-  std::string out;
-  for (const StepEvent& e : events)
-    out += std::to_string(e.code) + "/" + std::to_string(e.vel) + "/" + std::to_string(e.step) + "/" +
-           std::to_string(e.gate) + " ";
-  return out;
-}
-
-void ClearModified() {
-  SongDocument* doc = LockSongDocument(g_app.frame);
-  if (!doc) return;
-  auto* tw = static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows));
-  for (int i = 0; i < kMaxTracks; ++i) tw->state[i] = 0;
-  GlobalUnlock(doc->trackWindows);
-  UnlockSongDocument(g_app.frame);
-}
-
 class StepEditorFixture : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -81,13 +54,13 @@ class StepEditorFixture : public ::testing::Test {
   void TearDown() override {
     if (HWND e = StepEditorOfTrack(2)) SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(e), 0);
     ReplaceTrackEvents(2, {EndEvent()});
-    ClearModified();
+    ClearSongModified();
     ClearHeldKeys();
     g_settings = saved_;
   }
   // Events 1-4, the lines under the caret.
   Events Lines() {
-    Events all = TrackEvents(2);
+    Events all = TrackEventsOf(2);
     return Events(all.begin() + 1, all.end());
   }
   HWND editor_ = nullptr;
@@ -118,9 +91,9 @@ TEST_F(MidiStepInputTest, PolyEntersTheChordWhenItsFirstKeyIsReleased) {
   Command(kPoly);
   ASSERT_EQ(g_settings.stepInputMode, 8);
   Play({M(0x90, 60, 100), M(0x90, 64, 100), M(0x90, 67, 100), M(0x80, 64, 0)});
-  ASSERT_TRUE(RunLoopUntil([this] { return Lines()[2].code == 67; }, 3000)) << Text(Lines());
+  ASSERT_TRUE(RunLoopUntil([this] { return Lines()[2].code == 67; }, 3000)) << ShowEvents(Lines());
   // C and E sound with G; G takes the step and gate of the note above.
-  EXPECT_EQ(Text(Lines()), Text({E(60, 70, 0, 5), E(64, 71, 0, 5), E(67, 72, 96, 80), E(0, 73, 10, 5)}));
+  EXPECT_EQ(ShowEvents(Lines()), ShowEvents({E(60, 70, 0, 5), E(64, 71, 0, 5), E(67, 72, 96, 80), E(0, 73, 10, 5)}));
   const StepEditorData* ed = GetStepEditorData(editor_);
   EXPECT_EQ(ed->topLine + ed->caretRow - 1, 4) << "the caret moves on past each note";
   Play({M(0x80, 60, 0), M(0x90, 67, 0)});
@@ -133,9 +106,9 @@ TEST_F(MidiStepInputTest, MonoEntersSingleNotesAndIgnoresReleases) {
   Play({M(0x90, 62, 100), M(0x80, 62, 0), M(0x90, 63, 0)});
   ASSERT_TRUE(RunLoopUntil([this] { return Lines()[0].code == 62; }, 3000));
   RunLoopFor(200);
-  EXPECT_EQ(Text(Lines()), Text({E(62, 70, 10, 5), E(0, 71, 10, 5), E(0, 72, 10, 5), E(0, 73, 10, 5)}));
+  EXPECT_EQ(ShowEvents(Lines()), ShowEvents({E(62, 70, 10, 5), E(0, 71, 10, 5), E(0, 72, 10, 5), E(0, 73, 10, 5)}));
   Play({M(0x90, 65, 90)});
-  ASSERT_TRUE(RunLoopUntil([this] { return Lines()[1].code == 65; }, 3000)) << Text(Lines());
+  ASSERT_TRUE(RunLoopUntil([this] { return Lines()[1].code == 65; }, 3000)) << ShowEvents(Lines());
   EXPECT_EQ(Lines()[1].vel, 71) << "MIDIinVelocity off keeps the line's velocity";
 }
 
@@ -157,7 +130,7 @@ TEST_F(MidiStepInputTest, NothingGoesInDuringAPlayOrInNormal) {
   Command(kNormal);
   PostMessageA(g_app.frame, WM_ZK_MIDIINPUT, 0, M(0x90, 60, 100));
   RunLoopFor(100);
-  EXPECT_EQ(Text(Lines()), Text(Events(kTrackTwo.begin() + 1, kTrackTwo.end())));
+  EXPECT_EQ(ShowEvents(Lines()), ShowEvents(Events(kTrackTwo.begin() + 1, kTrackTwo.end())));
 
   Command(kPoly);
   Events song;
@@ -172,7 +145,7 @@ TEST_F(MidiStepInputTest, NothingGoesInDuringAPlayOrInNormal) {
   RunLoopFor(300);
   Command(IDM_PLAY_STOP);
   ReplaceTrackEvents(1, {EndEvent()});
-  EXPECT_EQ(Text(Lines()), Text(Events(kTrackTwo.begin() + 1, kTrackTwo.end())));
+  EXPECT_EQ(ShowEvents(Lines()), ShowEvents(Events(kTrackTwo.begin() + 1, kTrackTwo.end())));
   for (int k = 0; k < kHeldKeyCount; ++k) EXPECT_EQ(HeldKeyTable()[k], 0) << k;
 }
 
@@ -183,7 +156,7 @@ TEST_F(MidiStepInputTest, FunctionKeyModeTakesTheEnginesHeldKeys) {
   EXPECT_EQ(HeldKeyTable()[62], 80);
   Play({M(0x80, 62, 0)});
   ASSERT_TRUE(RunLoopUntil([] { return HeldKeyTable()[62] == 0; }, 3000));
-  EXPECT_EQ(Text(Lines()), Text(Events(kTrackTwo.begin() + 1, kTrackTwo.end()))) << "held keys only";
+  EXPECT_EQ(ShowEvents(Lines()), ShowEvents(Events(kTrackTwo.begin() + 1, kTrackTwo.end()))) << "held keys only";
 }
 
 // The forwarding calls the mode commands make, recorded in place of the

@@ -11,6 +11,7 @@
 
 #include "appglobals.h"
 #include "binding.h"
+#include "boundengine.h"
 #include "engine.h"
 #include "inprocess.h"
 #include "playcontrol.h"
@@ -159,12 +160,7 @@ class PlayCommandTest : public ::testing::Test {
   static void TearDownTestSuite() { g_engine = EngineEntries{}; }
   void SetUp() override {
     ASSERT_TRUE(started_);
-    ASSERT_TRUE(vm_.Bind());
-    saved_ = g_settings;
-    std::strcpy(g_settings.applet, "zkpoly.dll");
-    const int32_t outPorts[5] = {0, -1, -1, -1, 0};
-    std::memcpy(g_settings.outPorts, outPorts, sizeof outPorts);
-    g_settings.inPorts[0] = g_settings.inPorts[1] = -1;
+    ASSERT_TRUE(engine_.Bind("zkpoly.dll", false));
     // Start and end commands show when and whether they run.
     g_settings.mmedia = 1;
     std::memset(g_settings.startMci, 0, sizeof g_settings.startMci);
@@ -173,12 +169,6 @@ class PlayCommandTest : public ::testing::Test {
     std::memset(g_settings.endRun, 0, sizeof g_settings.endRun);
     std::strcpy(g_settings.startMci[0], "play start.wav");
     std::strcpy(g_settings.endMci[0], "play end.wav");
-    g_app.portsUnavailable = 0;
-    g_play = PlayState{};
-    g_engine = EngineEntries{};
-    BindEngine();
-    ASSERT_NE(g_engine.library, nullptr);
-    SetUpPorts();
     g_start = StartRecord{};
     g_realSetStartTime0 = g_engine.setStartTime0;
     ASSERT_NE(g_realSetStartTime0, nullptr);
@@ -193,21 +183,15 @@ class PlayCommandTest : public ::testing::Test {
   void TearDown() override {
     // A test may have unbound the engine; its ports are still open.
     g_engine = bound_;
-    if (g_engine.stopSeqPlay) g_engine.stopSeqPlay();
-    RunLoopFor(50);
-    ReleasePorts();
-    if (g_engine.library) FreeLibrary(g_engine.library);
-    g_engine = EngineEntries{};
-    g_play = PlayState{};
+    engine_.Release();
     SetTrackOne({});
     if (g_openedEditor) SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_openedEditor), 0);
     g_openedEditor = nullptr;
-    g_settings = saved_;
   }
   bool Playing() { return g_engine.checkPlaying && g_engine.checkPlaying() != 0; }
 
-  VirtualMidi vm_;
-  AppSettings saved_{};
+  BoundEngine engine_;
+  VirtualMidi& vm_ = engine_.vm;
   EngineEntries bound_{};
   static bool started_;
 };

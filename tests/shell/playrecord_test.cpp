@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "appglobals.h"
+#include "boundengine.h"
 #include "binding.h"
 #include "engine.h"
 #include "inprocess.h"
@@ -80,48 +81,19 @@ class RecordFixture : public ::testing::Test {
   virtual const char* Engine() const { return "zkpoly.dll"; }
   void SetUp() override {
     ASSERT_TRUE(StartInProcessShell());
-    ASSERT_TRUE(vm_.Bind());
-    saved_ = g_settings;
-    std::strcpy(g_settings.applet, Engine());
-    const int32_t outPorts[5] = {0, -1, -1, -1, 0};
-    std::memcpy(g_settings.outPorts, outPorts, sizeof outPorts);
-    g_settings.inPorts[0] = 0;
-    g_settings.inPorts[1] = -1;
-    g_settings.mmedia = 0;
-    g_settings.playMonitor = 0;
+    ASSERT_TRUE(engine_.Bind(Engine()));
     g_settings.autoRecConvert = 1;
-    g_app.portsUnavailable = 0;
-    g_play = PlayState{};
     g_play.record.metronome = true;
-    g_engine = EngineEntries{};
-    BindEngine();
-    ASSERT_NE(g_engine.library, nullptr);
-    SetUpPorts();
     SetSong();
     vm_.LogClear();
   }
   void TearDown() override {
-    if (g_engine.stopSeqPlay) g_engine.stopSeqPlay();
-    RunLoopFor(50);
-    ReleasePorts();
-    if (g_engine.library) FreeLibrary(g_engine.library);
-    g_engine = EngineEntries{};
-    g_play = PlayState{};
+    engine_.Release();
     for (int n = 1; n <= 3; ++n) {
       ReplaceTrackEvents(n, WithEnd({}));
       SetMode(n, 0);
     }
-    ClearModified();
-    g_settings = saved_;
-  }
-  // The takes marked the song modified; the program closes without asking.
-  static void ClearModified() {
-    SongDocument* doc = LockSongDocument(g_app.frame);
-    ASSERT_NE(doc, nullptr);
-    auto* tw = static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows));
-    for (int i = 0; i < kMaxTracks; ++i) tw->state[i] &= ~1u;
-    GlobalUnlock(doc->trackWindows);
-    UnlockSongDocument(g_app.frame);
+    ClearSongModified();
   }
 
   // 4/4 at 120 and 480 a quarter; track 1 measures the time, track 2
@@ -187,8 +159,8 @@ class RecordFixture : public ::testing::Test {
   }
 
   const Events third_ = Measures(3, 90);
-  VirtualMidi vm_;
-  AppSettings saved_{};
+  BoundEngine engine_;
+  VirtualMidi& vm_ = engine_.vm;
 };
 
 // The main paths on both stream engines.

@@ -51,15 +51,6 @@ void CloseEditors() {
     if (HWND e = StepEditorOfTrack(n)) SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(e), 0);
 }
 
-void ClearModified() {
-  SongDocument* doc = LockSongDocument(g_app.frame);
-  if (!doc) return;
-  auto* tw = static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows));
-  for (int i = 0; i < kMaxTracks; ++i) tw->state[i] = 0;
-  GlobalUnlock(doc->trackWindows);
-  UnlockSongDocument(g_app.frame);
-}
-
 std::string ItemText(HWND dialog, int id) {
   char text[32] = {};
   GetDlgItemTextA(dialog, id, text, sizeof text);
@@ -95,7 +86,7 @@ class PointEditTest : public ::testing::Test {
     HGLOBAL h = SongEntry(kHeaderEntry);
     *static_cast<SongHeader*>(GlobalLock(h)) = saved_header_;
     GlobalUnlock(h);
-    ClearModified();
+    ClearSongModified();
   }
   // Makes the error log the current child: no track window.
   void FromTheErrorLog() {
@@ -132,7 +123,11 @@ class PointEditTest : public ::testing::Test {
   SongHeader saved_header_{};
 };
 
-TEST_F(PointEditTest, DuringAPlayItStopsAndOpensTheCurrentTrackWhereItHadGot) {
+// 2356 itself, and Shift+Home (12), which during a play is the shared Clear
+// key.
+class PointEditDuringPlayTest : public PointEditTest, public ::testing::WithParamInterface<UINT> {};
+
+TEST_P(PointEditDuringPlayTest, ItStopsAndOpensTheCurrentTrackWhereItHadGot) {
   ASSERT_TRUE(engine_.Bind("zkpoly.dll"));
   ASSERT_EQ(OpenTrackEditorFromLog(nullptr, 2, 0), 1);
   HWND editor = StepEditorOfTrack(2);
@@ -140,7 +135,7 @@ TEST_F(PointEditTest, DuringAPlayItStopsAndOpensTheCurrentTrackWhereItHadGot) {
   Command(IDM_PLAY_START);
   ASSERT_TRUE(engine_.Playing());
   ASSERT_TRUE(RunLoopUntil([] { return g_prog.playTrackData[1].measure >= 1; }, 5000));
-  Command(IDM_PLAY_POINTEDIT);
+  Command(GetParam());
   EXPECT_FALSE(engine_.Playing());
   const PlayMonRecord& record = g_prog.playTrackData[1];
   const StepEditorData* ed = GetStepEditorData(editor);
@@ -150,6 +145,24 @@ TEST_F(PointEditTest, DuringAPlayItStopsAndOpensTheCurrentTrackWhereItHadGot) {
       << record.measure << " " << record.stepInMeasure;
   EXPECT_GE(ed->topLine, kLinesPerMeasure);
   EXPECT_EQ(ed->playLine[0], 0) << "the play cursors are reset";
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, PointEditDuringPlayTest, ::testing::Values(IDM_PLAY_POINTEDIT, 12u));
+
+TEST_F(PointEditTest, DuringAPlayTheLogsTakeTheSharedKeys) {
+  ASSERT_TRUE(engine_.Bind("zkpoly.dll"));
+  ShowErrLog();
+  Command(IDM_PLAY_START);
+  ASSERT_TRUE(engine_.Playing());
+  ASSERT_TRUE(RunLoopUntil([] { return g_prog.playTrackData[0].measure >= 1; }, 5000));
+  // A digit shows that track where it plays, and the play goes on.
+  SendMessageA(g_logs.errLog, WM_KEYDOWN, '3', 0);
+  HWND editor = StepEditorOfTrack(3);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_GE(GetStepEditorData(editor)->topLine, kLinesPerMeasure);
+  EXPECT_TRUE(engine_.Playing());
+  SendMessageA(g_logs.errLog, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(engine_.Playing());
 }
 
 TEST_F(PointEditTest, FromAnotherWindowTheDialogAsksForTheTrack) {

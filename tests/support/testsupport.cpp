@@ -143,6 +143,16 @@ void ReplaceTrackEvents(int n, const std::vector<StepEvent>& events) {
   UnlockSongDocument(g_app.frame);
 }
 
+void ClearSongModified() {
+  SongDocument* doc = LockSongDocument(g_app.frame);
+  if (!doc) return;
+  if (auto* tw = doc->trackWindows ? static_cast<TrackWindowTable*>(GlobalLock(doc->trackWindows)) : nullptr) {
+    for (uint32_t& state : tw->state) state = 0;
+    GlobalUnlock(doc->trackWindows);
+  }
+  UnlockSongDocument(g_app.frame);
+}
+
 std::vector<StepEvent> TrackEventsOf(int n) {
   std::vector<StepEvent> out;
   HGLOBAL h = SongEntry(TrackEventsEntry(n));

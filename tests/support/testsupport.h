@@ -73,6 +73,9 @@ class TempDir {
 // Gives track n of the open song (on g_app.frame) a new event block holding
 // events as given (end event included by the caller) and one spare slot.
 void ReplaceTrackEvents(int n, const std::vector<StepEvent>& events);
+// Clears the state words of the open song's tracks: edits made by a test
+// leave nothing for the program to ask about when it closes.
+void ClearSongModified();
 
 // Events as text, one "code velocity step gate" item each (code in hex),
 // separated by " | ": what a failed comparison shows.
