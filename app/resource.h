@@ -32,6 +32,7 @@
 #define IDS_MT32_RESET_SEQUENCE 1997
 #define IDS_APPEND_TRACK_FULL 6406
 #define IDS_CANNOT_READ 2
+#define IDS_QUERY_OVERWRITE 19
 #define IDS_USEREXCL_EXT 26         // ".REX"
 #define IDS_PART_EXT 28             // ".GRT"
 #define IDS_PART_LOAD_TITLE 43
@@ -136,3 +137,12 @@
 
 // Binding and MIDI port set-up.
 #define IDS_PORTS_IN_USE 1946
+
+// File dialogs: the song open dialog (template 2000, load options 146, memo 1740).
+// (open dialog ids above this line)
+
+// File dialogs: part and user-exclusive files (template 2010).
+// (part dialog ids above this line)
+
+// File dialogs: Save As (template 2001, save options 143).
+// (save dialog ids above this line)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "appglobals.h"
 #include "engine.h"
 #include "startup.h"
@@ -76,13 +78,16 @@ void Command(UINT id) { SendMessageA(g_app.frame, WM_COMMAND, id, 0); }
 namespace {
 
 std::function<void(HWND)> g_dialogAct;
-bool g_dialogSeen = false;
+int g_dialogsSeen = 0;
+std::set<HWND> g_dialogsHandled;
 UINT_PTR g_dialogTimer = 0;
 
 BOOL CALLBACK FindFrameDialog(HWND window, LPARAM found) {
   char name[16] = {};
   GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == g_app.frame) {
+  // Boxes opened over the frame, and those opened over them in turn.
+  if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) && GetWindow(window, GW_OWNER) &&
+      !g_dialogsHandled.count(window)) {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
@@ -92,10 +97,10 @@ BOOL CALLBACK FindFrameDialog(HWND window, LPARAM found) {
 void CALLBACK DialogCheck(HWND, UINT, UINT_PTR, DWORD) {
   HWND dialog = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindFrameDialog, reinterpret_cast<LPARAM>(&dialog));
-  if (!dialog || g_dialogSeen) return;
-  g_dialogSeen = true;
-  KillTimer(nullptr, g_dialogTimer);
-  g_dialogTimer = 0;
+  if (!dialog) return;
+  g_dialogsHandled.insert(dialog);
+  ++g_dialogsSeen;
+  // A box that act opens is handed over from inside its own loop.
   if (g_dialogAct) g_dialogAct(dialog);
 }
 
@@ -103,7 +108,8 @@ void CALLBACK DialogCheck(HWND, UINT, UINT_PTR, DWORD) {
 
 DialogWatch::DialogWatch(std::function<void(HWND dialog)> act) {
   g_dialogAct = std::move(act);
-  g_dialogSeen = false;
+  g_dialogsSeen = 0;
+  g_dialogsHandled.clear();
   g_dialogTimer = SetTimer(nullptr, 0, 20, DialogCheck);
 }
 
@@ -113,4 +119,4 @@ DialogWatch::~DialogWatch() {
   g_dialogAct = nullptr;
 }
 
-bool DialogWatch::Seen() const { return g_dialogSeen; }
+int DialogWatch::Seen() const { return g_dialogsSeen; }

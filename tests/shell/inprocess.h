@@ -20,13 +20,15 @@ void RunLoopFor(DWORD ms);
 // WM_COMMAND id to the frame.
 void Command(UINT id);
 
-// While it lives, the first dialog box the program opens over its frame is
-// handed to act from inside the dialog's own modal loop (once).
+// While it lives, every dialog box the program opens over its frame is
+// handed to act, once each, from inside the dialog's own modal loop; act
+// must end it (or the program waits for a person).
 class DialogWatch {
  public:
   explicit DialogWatch(std::function<void(HWND dialog)> act);
   ~DialogWatch();
   DialogWatch(const DialogWatch&) = delete;
   DialogWatch& operator=(const DialogWatch&) = delete;
-  bool Seen() const;
+  // How many dialogs were handed over.
+  int Seen() const;
 };
