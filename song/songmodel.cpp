@@ -201,6 +201,7 @@ bool NewSong(HWND frame) {
   UnlockSongDocument(frame);
 
   std::memset(g_song.markers, 0, sizeof g_song.markers);
+  g_song.untitled = 1;
   ShowStatus(frame, -1, 1);
   RepaintMarkerButtons();
   SetSongTitle(LoadAppString(g_song.orgTrack == 18 ? IDS_NEW_SONG18 : IDS_NEW_SONG).c_str());

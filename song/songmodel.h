@@ -21,6 +21,13 @@ struct SongGlobals {
   // Write: nonzero stores only tracks 1 to 18. Only the save options set it,
   // so an append or from-track-19 read never narrows a later save.
   int trackWriteMode = 0;
+  // Save state. A song has no name of its own from a new song until a read
+  // succeeds or Save As names it; saving it asks for a name first.
+  int untitled = 1;
+  // What Save As chose: 0 the own format, k export slot k - 1.
+  int saveType = 0;
+  // The next write keeps the previous file as ".BAK".
+  int backupSwitch = 0;
 };
 extern SongGlobals g_song;
 
