@@ -1,11 +1,13 @@
-// The frame's WM_COMMAND: the window commands it carries out itself; every
-// other id takes the default frame path, which hands MDI window-menu ids to
-// the MDI client.
+// The frame's WM_COMMAND: rows of ids and what each does. The first group
+// runs in every play state, the second only while nothing plays and the
+// program is not busy; what no row takes goes the default frame path, which
+// hands MDI window-menu ids to the MDI client.
 #include "appglobals.h"
 #include "binding.h"
 #include "engine.h"
 #include "frame.h"
 #include "errlog.h"
+#include "filecmd.h"
 #include "frameinternal.h"
 #include "listplay.h"
 #include "midistepinput.h"
@@ -111,110 +113,94 @@ void ClearKey() {
   }
 }
 
-// Commands refused while playing or busy.
-void IdleCommand(HWND frame, UINT id) {
-  if (id >= kFirstStepInputCommand && id <= kLastStepInputCommand) {
-    SetStepInputMode(g_prog.currentStep, id);
-    return;
-  }
-  switch (id) {
-    case IDM_PLAY_START:
-      StartPlay(frame, 0);
-      break;
-    case IDM_PLAY_MEASURE:
-      StartMeasurePlay(ActiveChild());
-      break;
-    case kCmdRecordStart:
-      if (!g_app.portsUnavailable) StartRecording(frame);
-      break;
-    case IDM_PLAY_RECORD:
-      RecordCommand(frame);
-      break;
-    case IDM_PLAY_POINT:
-      StartPointPlay(ActiveChild(), false);
-      break;
-    case IDM_PLAY_TRACK:
-      StartPointPlay(ActiveChild(), true);
-      break;
-  }
+using Handler = void (*)(HWND frame, WPARAM wParam);
+
+// One row of the dispatcher: the ids it takes and what it does with them.
+struct CommandRow {
+  UINT first;
+  UINT last;
+  Handler run;
+};
+
+// Carried out whatever the play state; the default form follows.
+const CommandRow kFirstGroup[] = {
+    {kCmdClearKey, kCmdClearKey, [](HWND, WPARAM) { ClearKey(); }},
+    {kCmdExit, kCmdExit, [](HWND frame, WPARAM) { SendMessageA(frame, WM_CLOSE, 0, 0); }},
+    {kCmdScoreView, kCmdScoreView, [](HWND frame, WPARAM) { ToggleScoreView(frame); }},
+    {IDM_PLAY_KEY, IDM_PLAY_KEY, [](HWND frame, WPARAM) { PlayKey(frame); }},
+    {IDM_PLAY_STOP, IDM_PLAY_STOP, [](HWND frame, WPARAM) { StopPlay(frame); }},
+    {IDM_PLAY_PAUSE, IDM_PLAY_PAUSE, [](HWND frame, WPARAM) { PauseCommand(frame); }},
+    {IDM_PLAY_POINTEDIT, IDM_PLAY_POINTEDIT,
+     [](HWND frame, WPARAM) {
+       if (g_play.recordingFlags == 0) PointEdit(frame);
+     }},
+    {kCmdWindBack, kCmdWindForward, [](HWND frame, WPARAM w) { WindButtonReleased(frame, LOWORD(w)); }},
+    // Refuses by itself while playing or busy.
+    {kCmdNextListSong, kCmdNextListSong, [](HWND frame, WPARAM) { PlayNextListSong(frame); }},
+    {kCmdFirstMarker, kCmdLastMarker,
+     [](HWND frame, WPARAM w) { PressMarker(frame, static_cast<int>(LOWORD(w) - kCmdFirstMarker) + 1); }},
+    {kCmdTile, kCmdTile, [](HWND, WPARAM) { SendMessageA(g_app.mdiClient, WM_MDITILE, 0, 0); }},
+    {kCmdCascade, kCmdCascade, [](HWND, WPARAM) { SendMessageA(g_app.mdiClient, WM_MDICASCADE, 0, 0); }},
+    {kCmdCloseAll, kCmdCloseAll,
+     [](HWND, WPARAM) {
+       CloseAllChildWindows();
+       ShowWindow(g_app.mdiClient, SW_SHOW);
+     }},
+    {kCmdArrangeIcons, kCmdArrangeIcons, [](HWND, WPARAM) { SendMessageA(g_app.mdiClient, WM_MDIICONARRANGE, 0, 0); }},
+    {IDM_VIEW_TRKSET, IDM_VIEW_TRKSET, [](HWND, WPARAM) { OpenTrackWindow(nullptr, kTrackSettingMode); }},
+    {IDM_VIEW_TRKVIEW, IDM_VIEW_TRKVIEW, [](HWND, WPARAM) { OpenTrackWindow(nullptr, kTrackViewMode); }},
+    {IDM_VIEW_RECORD, IDM_VIEW_RECORD, [](HWND, WPARAM) { OpenTrackWindow(nullptr, kRecordSetupMode); }},
+    {kCmdPlayPalette, kCmdPlayPalette, [](HWND, WPARAM) { TogglePalette(g_views.playPalette); }},
+    {kCmdPianoPalette, kCmdPianoPalette, [](HWND, WPARAM) { TogglePalette(g_views.pianoPalette); }},
+    {IDM_ERRLOG_CLEAR, IDM_ERRLOG_CLEAR, [](HWND, WPARAM) { ClearErrLog(); }},
+    {IDM_ERRLOG_JUMP, IDM_ERRLOG_JUMP, [](HWND, WPARAM) { JumpFromErrLogCaret(); }},
+    {IDM_SEARCHLOG_CLEAR, IDM_SEARCHLOG_CLEAR, [](HWND, WPARAM) { ClearSearchLog(); }},
+    {IDM_SEARCHLOG_JUMP, IDM_SEARCHLOG_JUMP, [](HWND, WPARAM) { JumpFromSearchLogCaret(); }},
+};
+
+// Refused while a song plays or the program is busy.
+const CommandRow kSecondGroup[] = {
+    {IDM_FILE_NEW, IDM_FILE_NEW, [](HWND frame, WPARAM) { NewSongCommand(frame); }},
+    {IDM_FILE_OPEN, IDM_FILE_OPEN, [](HWND frame, WPARAM) { OpenCommand(frame); }},
+    {IDM_FILE_SAVE, IDM_FILE_SAVE, [](HWND frame, WPARAM) { SaveCommand(frame); }},
+    {IDM_FILE_SAVEAS, IDM_FILE_SAVEAS, [](HWND frame, WPARAM) { SaveAsCommand(frame); }},
+    {IDM_FILE_SAVENAMED, IDM_FILE_SAVENAMED, [](HWND frame, WPARAM) { SaveToSongName(frame); }},
+    {IDM_FILE_RECENT_FIRST, IDM_FILE_RECENT_LAST, [](HWND frame, WPARAM w) { RecentFileCommand(frame, LOWORD(w)); }},
+    {IDM_PLAY_START, IDM_PLAY_START, [](HWND frame, WPARAM) { StartPlay(frame, 0); }},
+    {IDM_PLAY_MEASURE, IDM_PLAY_MEASURE, [](HWND, WPARAM) { StartMeasurePlay(ActiveChild()); }},
+    {kCmdRecordStart, kCmdRecordStart,
+     [](HWND frame, WPARAM) {
+       if (!g_app.portsUnavailable) StartRecording(frame);
+     }},
+    {IDM_PLAY_RECORD, IDM_PLAY_RECORD, [](HWND frame, WPARAM) { RecordCommand(frame); }},
+    {IDM_PLAY_POINT, IDM_PLAY_POINT, [](HWND, WPARAM) { StartPointPlay(ActiveChild(), false); }},
+    {IDM_PLAY_TRACK, IDM_PLAY_TRACK, [](HWND, WPARAM) { StartPointPlay(ActiveChild(), true); }},
+    {kFirstStepInputCommand, kLastStepInputCommand,
+     [](HWND, WPARAM w) { SetStepInputMode(g_prog.currentStep, LOWORD(w)); }},
+};
+
+template <size_t N>
+const CommandRow* FindRow(const CommandRow (&rows)[N], UINT id) {
+  for (const CommandRow& row : rows)
+    if (id >= row.first && id <= row.last) return &row;
+  return nullptr;
 }
+
+void DefaultForm(HWND frame, UINT id) { DefFrameProcA(frame, g_app.mdiClient, WM_COMMAND, id, 0); }
 
 }  // namespace
 
 void FrameCommand(HWND frame, WPARAM wParam) {
   const UINT id = LOWORD(wParam);
-  switch (id) {
-    case kCmdClearKey:
-      ClearKey();
-      break;
-    case kCmdExit:
-      SendMessageA(frame, WM_CLOSE, 0, 0);
-      break;
-    case IDM_PLAY_POINTEDIT:
-      if (g_play.recordingFlags == 0) PointEdit(frame);
-      break;
-    case kCmdScoreView:
-      ToggleScoreView(frame);
-      break;
-    case kCmdTile:
-      SendMessageA(g_app.mdiClient, WM_MDITILE, 0, 0);
-      break;
-    case kCmdCascade:
-      SendMessageA(g_app.mdiClient, WM_MDICASCADE, 0, 0);
-      break;
-    case kCmdCloseAll:
-      CloseAllChildWindows();
-      ShowWindow(g_app.mdiClient, SW_SHOW);
-      break;
-    case kCmdArrangeIcons:
-      SendMessageA(g_app.mdiClient, WM_MDIICONARRANGE, 0, 0);
-      break;
-    case kCmdPlayPalette:
-      TogglePalette(g_views.playPalette);
-      break;
-    case kCmdPianoPalette:
-      TogglePalette(g_views.pianoPalette);
-      break;
-    case IDM_VIEW_TRKVIEW:
-      OpenTrackWindow(nullptr, kTrackViewMode);
-      break;
-    case IDM_VIEW_TRKSET:
-      OpenTrackWindow(nullptr, kTrackSettingMode);
-      break;
-    case IDM_VIEW_RECORD:
-      OpenTrackWindow(nullptr, kRecordSetupMode);
-      break;
-    case IDM_PLAY_KEY:
-      PlayKey(frame);
-      break;
-    case IDM_PLAY_STOP:
-      StopPlay(frame);
-      break;
-    case IDM_PLAY_PAUSE:
-      PauseCommand(frame);
-      break;
-    case kCmdNextListSong:  // refuses by itself while playing or busy
-      PlayNextListSong(frame);
-      break;
-    case IDM_ERRLOG_CLEAR:
-      ClearErrLog();
-      break;
-    case IDM_ERRLOG_JUMP:
-      JumpFromErrLogCaret();
-      break;
-    case IDM_SEARCHLOG_CLEAR:
-      ClearSearchLog();
-      break;
-    case IDM_SEARCHLOG_JUMP:
-      JumpFromSearchLogCaret();
-      break;
-    case kCmdWindBack:
-    case kCmdWindForward:
-      WindButtonReleased(frame, id);
-      break;
-  }
-  if (id >= kCmdFirstMarker && id <= kCmdLastMarker) PressMarker(frame, static_cast<int>(id - kCmdFirstMarker) + 1);
+  if (const CommandRow* row = FindRow(kFirstGroup, id)) row->run(frame, wParam);
   if (id >= kFirstPluginCommand && id <= kLastPluginCommand) ToPlugins(wParam);
-  if (!IsPlaying() && !g_play.busyFlag) IdleCommand(frame, id);
-  DefFrameProcA(frame, g_app.mdiClient, WM_COMMAND, id, 0);
+  if (IsPlaying() || g_play.busyFlag) {
+    DefaultForm(frame, id);
+    return;
+  }
+  if (const CommandRow* row = FindRow(kSecondGroup, id)) {
+    row->run(frame, wParam);
+    return;
+  }
+  DefaultForm(frame, id);
 }

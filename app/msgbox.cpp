@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "appglobals.h"
+#include "filecmd.h"
 #include "plugins.h"
 #include "resource.h"
 #include "songfile.h"
@@ -54,8 +55,9 @@ int QuerySaveAll(UINT stringId) {
   if (AnyTrackModified()) {
     int answer = ShowMessageById(nullptr, MB_YESNOCANCEL | MB_ICONQUESTION, stringId,
                                  g_song.fileName);
-    // A save that failed must not let the caller drop the song.
-    if (answer == IDYES) return SaveSong(g_app.frame) == kWriteOk ? 1 : 0;
+    // A save that failed, or a name that was not given, must not let the
+    // caller drop the song.
+    if (answer == IDYES) return SaveToSongName(g_app.frame);
     return answer == IDNO ? 1 : 0;
   }
   for (const ControllerPlugin& p : g_plugins) {

@@ -69,6 +69,9 @@
 #define IDM_FILE_SAVE 1003
 #define IDM_FILE_SAVEAS 1004
 #define IDM_FILE_EXIT 1006
+#define IDM_FILE_SAVENAMED 1011     // save under the song's own name
+#define IDM_FILE_RECENT_FIRST 2360  // 2360-2364, the recent files
+#define IDM_FILE_RECENT_LAST 2364
 #define IDM_FILE_SEND 2349
 #define IDM_FILE_PRINT 40017
 #define IDM_PLAY_START 2350
@@ -139,10 +142,32 @@
 #define IDS_PORTS_IN_USE 1946
 
 // File dialogs: the song open dialog (template 2000, load options 146, memo 1740).
+#define IDD_OPEN_TEMPLATE 2000
+#define IDC_OPEN_TITLE 2048         // read-only edit: the selected song's title
+#define IDC_OPEN_STANDARD 1119      // stc32: where the standard controls go
+#define IDC_OPEN_OPTIONS 1042       // "設定..." opens dialog 146
+#define IDD_OPEN_OPTIONS 146
+#define IDC_READ_FROM19 98          // TrackFileMode 2 (also the old style's check box)
+#define IDC_READ_APPEND 1005        // TrackFileMode 1
+#define IDC_READ_NORMAL 1004        // TrackFileMode 0
+#define IDS_READ_FROM19 98          // "19ﾄﾗｯｸから読む"
+#define IDD_SONG_MEMO 1740
+#define IDC_MEMO_TEXT 1741
 // (open dialog ids above this line)
 
 // File dialogs: part and user-exclusive files (template 2010).
+#define IDD_PART_OPEN 2010             // added to both part open dialogs (explorer style)
+#define IDC_PART_PREVIEW 1940          // its test button (text: IDS_PART_PREVIEW)
+#define IDS_USEREXCL_SAVE_TITLE 6420
+#define IDS_USEREXCL_LOAD_TITLE 6421
 // (part dialog ids above this line)
 
 // File dialogs: Save As (template 2001, save options 143).
+#define IDD_SAVE_TEMPLATE 2001
+#define IDD_SAVE_OPTIONS 143
+#define IDC_SAVE_GROUP 1902
+#define IDS_SAVE_SOME 1900      // "1-18を保存"
+#define IDS_MAKE_BACKUP 1901    // ".BAKファイルを作成"
+#define IDS_SAVE_ALL 99         // "すべて保存"
+#define IDS_SAVE_TYPE_OWN 6590  // the own type in the Save As list
 // (save dialog ids above this line)

@@ -8,10 +8,13 @@
 #include "defaultfont.h"
 #include "engine.h"
 #include "frame.h"
+#include "pathname.h"
 #include "placements.h"
 #include "midistepinput.h"
 #include "msgbox.h"
 #include "midisend.h"
+#include "partdlg.h"
+#include "playcontrol.h"
 #include "playlist.h"
 #include "playmonhost.h"
 #include "playroutines.h"
@@ -79,7 +82,18 @@ void ShowStepInputMode() { ShowStatus(g_app.frame, kStatusMode, 1); }
 
 int ShowStepMessage(UINT style, UINT stringId) { return ShowMessageById(g_app.frame, style, stringId); }
 
+// The part open dialogs' test button: the part plays in place of the current
+// step editor's track. Once it plays, the play owns the block: every end or
+// stop of a partial play frees it, as it frees a measure play's block.
+int PreviewPartBlock(HWND, HGLOBAL part) {
+  if (!PreviewPlay(g_prog.currentStep, part)) return 0;
+  FreeMeasurePlayBlock();  // one left by a play whose end never came
+  g_play.measurePlayBlock = part;
+  return 1;
+}
+
 void InstallStepHooks() {
+  SetPartPreview(PreviewPartBlock);
   g_stepHooks.sendMidiNow = SendMidiNow;
   g_stepHooks.startMidiInput = StartMidiInput;
   g_stepHooks.showStepInputMode = ShowStepInputMode;
@@ -124,10 +138,12 @@ void BindEngineAndPorts() {
     g_engine.thruAssign(g_settings.midiThru, g_settings.midiRecPortWord, 0, g_settings.realTime);
 }
 
-void OpenCommandLineSong(const std::string& path) {
+void OpenCommandLineSong(const std::string& given) {
+  // A relative name would follow the current folder at the next save.
+  const std::string path = FullPathOf(given.c_str());
   NewSong(g_app.frame);
   RefreshTrackEditors(g_app.frame);
-  ReadSongFile(g_app.frame, path.c_str());
+  if (ReadSongFile(g_app.frame, path.c_str())) g_song.untitled = 0;
   SaveLastDirectory(path.c_str(), kLastDataDirectoryKey, 1);
   UpdateSongSize(g_app.frame);
   RefreshTrackEditors(g_app.frame);

@@ -77,7 +77,3 @@ int WriteBlockReplacing(HWND owner, const char* path, HGLOBAL block, DWORD byteC
 // keep their own folder.
 int SavePartToFile(HWND owner, const char* path, HGLOBAL block, DWORD byteCount, int setData);
 int LoadPartFromFile(HWND owner, const char* path, HGLOBAL block, int setData);
-
-// Hook of every plain file dialog: centres the dialog box on the screen when
-// it starts (returns 1 then, 0 for every other message).
-UINT_PTR CALLBACK FileHookDefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -34,3 +34,9 @@ std::string PathBaseName(const std::string& path) {
 std::string ReplacePathExtension(const std::string& path, const std::string& ext) {
   return path.substr(0, ExtensionDot(path)) + ext;
 }
+
+std::string FullPathOf(const char* path) {
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : std::string(path);
+}

@@ -11,3 +11,7 @@ std::string PathFolder(const std::string& path);
 std::string PathBaseName(const std::string& path);
 // The path with its extension (if any) replaced by ext (given with its dot).
 std::string ReplacePathExtension(const std::string& path, const std::string& ext);
+// The path as a full one, so that a name relative to the current folder
+// (from the command line) stays the same file when the folder changes; the
+// path as given when it has no full form that fits.
+std::string FullPathOf(const char* path);

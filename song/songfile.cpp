@@ -5,6 +5,8 @@
 #include <string>
 
 #include "appglobals.h"
+#include "exportsave.h"
+#include "filterslots.h"
 #include "msgbox.h"
 #include "pathname.h"
 #include "resource.h"
@@ -55,7 +57,7 @@ bool WriteSongBody(HANDLE file, const SongHandleTable& table) {
 // Puts the written temporary file in place of current; with the backup option
 // the previous file becomes ".BAK". On failure current is as it was.
 bool ReplaceWithTemp(const std::string& temp, const std::string& current) {
-  if (!g_settings.makeBackup)
+  if (!g_song.backupSwitch)
     return MoveFileExA(temp.c_str(), current.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   std::string backup = ReplacePathExtension(current, LoadAppString(IDS_BACKUP_EXT));
   // The older backup goes in the same step that puts the new one in place,
@@ -101,14 +103,22 @@ int SaveSong(HWND frame) {
   RenumberAllSameMeasureRefs();
   std::string current = g_song.fileName;
   // Write beside the file first, so that a failed write never damages it.
-  std::string temp = PathFolder(current) + (g_settings.makeBackup ? "zkfw.tmp" : "zkfw$new.tmp");
-  int result = WriteSongFile(frame, temp.c_str());
+  std::string temp = PathFolder(current) + (g_song.backupSwitch ? "zkfw.tmp" : "zkfw$new.tmp");
+  const int slot = g_song.saveType - 1;
+  const bool exported = slot >= 0 && slot < kFilterSlots && g_exportSlots[slot].makeExpFile;
+  int result = kWriteOk;
+  if (exported) {
+    // The filter reports its own failures.
+    if (!SaveViaExportFilter(frame, temp.c_str(), slot)) result = kWriteShort;
+  } else {
+    result = WriteSongFile(frame, temp.c_str());
+  }
   if (result == kWriteOk && !ReplaceWithTemp(temp, current)) {
     ShowMessageById(frame, MB_OK | MB_ICONSTOP, IDS_CANNOT_WRITE, current.c_str());
     result = kWriteShort;
   }
   if (result != kWriteOk) DeleteFileA(temp.c_str());
-  SetSongTitle(current.c_str());
+  if (!exported) SetSongTitle(current.c_str());
   SetCursor(old);
   return result;
 }

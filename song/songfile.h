@@ -10,9 +10,10 @@ enum SongWriteResult { kWriteOk = 0, kWriteCreateFailed = 3, kWriteShort = 4 };
 
 // Writes the open song to path. Reports its own failure in a message box.
 int WriteSongFile(HWND frame, const char* path);
-// The File Save command: writes the open song under its current name, keeping
-// the previous file as ".BAK" with the backup option. A failed save leaves
-// the previous file as it was. Returns the write result.
+// Writes the open song under its current name, in the chosen save type (the
+// own format, or an export slot's), keeping the previous file as ".BAK" when
+// the backup switch is on. A failed save leaves the previous file as it was.
+// Returns the write result.
 int SaveSong(HWND frame);
 
 // Reads a song file, a playlist or (through an import filter) a foreign file

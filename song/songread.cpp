@@ -1,6 +1,7 @@
 // Reading a song file into the open song; File Open and the recent files.
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "afteropen.h"
@@ -8,6 +9,8 @@
 #include "controlfiles.h"
 #include "engine.h"
 #include "msgbox.h"
+#include "opendlg.h"
+#include "pathname.h"
 #include "playlist.h"
 #include "recent.h"
 #include "resource.h"
@@ -16,8 +19,12 @@
 #include "songmodel.h"
 #include "songread_internal.h"
 #include "stepservices.h"
+#include "trackattach.h"
+#include "viewglobals.h"
 #include "viewservices.h"
+#include "viewwindows.h"
 #include "wholefile.h"
+#include "windownav.h"
 
 namespace {
 
@@ -279,21 +286,48 @@ int ReadSongFile(HWND frame, const char* path) {
   return 1;
 }
 
+namespace {
+
+// What [OTHER] SongLoadAfter asks to see after a song is opened.
+constexpr int32_t kAfterLoadConductor = 0x01;
+constexpr int32_t kAfterLoadMemo = 0x02;
+constexpr int32_t kAfterLoadTrackList = 0x04;
+
+bool ShownAndNotIconic(HWND window) { return window && IsWindow(window) && !IsIconic(window); }
+
+}  // namespace
+
 void OpenSongFile(const char* path) {
   if (EngineIsPlaying()) return;
   HWND frame = g_app.frame;
   if (path && *path) {
+    const std::string full = FullPathOf(path);
     if (g_song.trackFileMode == 0) {
-      FreeSong(frame);
+      CloseSongWindows(frame);
       NewSong(frame);
     }
-    ReadSongFile(frame, path);
-    AddRecentFile(path);
-    SaveLastDirectory(path, kLastDataDirectoryKey, 1);
+    // Only a read that succeeded gives the song a name of its own.
+    if (ReadSongFile(frame, full.c_str())) g_song.untitled = 0;
+    AddRecentFile(full.c_str());
+    SaveLastDirectory(full.c_str(), kLastDataDirectoryKey, 1);
   }
   RenumberAllSameMeasureRefs();
   UpdateSongSize(frame);
-  RefreshSongViews();
+  RefreshTrackEditors(frame);
+
+  const int32_t after = g_settings.songLoadAfter;
+  if (after & kAfterLoadTrackList) {
+    // The window as it is open, or in the mode it was last shown in.
+    OpenTrackWindow(nullptr, g_viewWindows.trackWindowMode);
+  }
+  if (after & kAfterLoadConductor) OpenConductor(nullptr);
+  if ((after & kAfterLoadMemo) && frame) ShowSongMemo(frame);
+
+  if (ShownAndNotIconic(g_views.conductor)) {
+    ShowConductorFields();
+    InvalidateRect(g_views.conductor, nullptr, TRUE);
+  }
+  if (ShownAndNotIconic(g_views.userExclusive)) InvalidateRect(g_views.userExclusive, nullptr, TRUE);
 }
 
 void OpenRecentFile(UINT commandId) {

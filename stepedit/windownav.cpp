@@ -4,10 +4,16 @@
 #include <string>
 
 #include "appglobals.h"
+#include "inifile.h"
+#include "placements.h"
+#include "programstate.h"
+#include "resource.h"
+#include "settingsblock.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
 #include "stepservices.h"
 #include "stepwnd.h"
+#include "viewglobals.h"
 #include "viewwindows.h"
 #include "zk/messages.h"
 
@@ -64,6 +70,35 @@ HWND OpenTrackWindow(HWND window, int mode) {
   SetWindowTextA(open, title.c_str());
   Activate(open);
   return open;
+}
+
+HWND OpenConductor(HWND window) {
+  (void)window;
+  if (!g_app.mdiClient) return nullptr;
+  HWND conductor = g_views.conductor;
+  if (!conductor) {
+    // Made as at start-up: with the conductor's own font, then placed where
+    // it was last.
+    LOGFONTA kept{};
+    if (g_prog.defaultFont) {
+      kept = *g_prog.defaultFont;
+      char text[kFontTextSize];
+      IniGetString("DeskTop", "ConductorFont", "", text, sizeof text);
+      ParseFontEntry(text, g_prog.defaultFont);
+    }
+    MDICREATESTRUCTA mc = {};
+    mc.szClass = "Main";
+    const std::string title = LoadAppString(IDS_CONDUCTOR_TITLE);
+    mc.szTitle = title.c_str();
+    mc.hOwner = AppInstance();
+    mc.x = mc.y = mc.cx = mc.cy = CW_USEDEFAULT;
+    conductor = reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mc)));
+    if (g_prog.defaultFont) *g_prog.defaultFont = kept;
+    if (!conductor) return nullptr;
+    RestoreConductorPlacement(SW_SHOWNORMAL);
+  }
+  Activate(conductor);
+  return conductor;
 }
 
 namespace {

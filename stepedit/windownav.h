@@ -15,6 +15,11 @@ constexpr int kRecordSetupMode = 2;
 // reopened later or could not be made.
 HWND OpenTrackWindow(HWND window, int mode);
 
+// Activates the conductor (class "Main", caption string 41), restoring it
+// from an icon, or creates it with its font and at its stored placement.
+// Returns it; null without an MDI client or when it could not be made.
+HWND OpenConductor(HWND window = nullptr);
+
 // Activates track's step editor, creating it when the track has none, with
 // the line of eventIndex at the top and the caret on it (row 1, column 11 in
 // step display, 15 in rhythm display). 0 for a track the song does not have.

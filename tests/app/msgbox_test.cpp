@@ -56,6 +56,9 @@ class QuerySaveTest : public ::testing::Test {
     ini.Write("[OTHER]\norgTrack=4\n");
     ASSERT_TRUE(NewSong(frame.hwnd()));
     std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", dir.File("song.G36").c_str());
+    // A song with a name of its own: Yes saves it there.
+    g_song.untitled = 0;
+    g_song.saveType = 0;
   }
   void TearDown() override {
     for (ControllerPlugin& p : g_plugins) p = ControllerPlugin{};

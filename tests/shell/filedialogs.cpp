@@ -32,15 +32,19 @@ HWND FindDialogControl(HWND dialog, int id) {
 }
 
 HWND FileNameBox(HWND dialog) {
-  if (HWND edit = GetDlgItem(dialog, kNameEdit)) return edit;
+  // Explorer-style boxes name the file in a combo box, old-style ones in an
+  // edit.
   HWND combo = GetDlgItem(dialog, kNameCombo);
-  return combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+  if (combo && IsWindowVisible(combo)) return combo;
+  return GetDlgItem(dialog, kNameEdit);
 }
 
 void TypeFileName(HWND dialog, const std::string& name) {
   HWND box = FileNameBox(dialog);
   SetWindowTextA(box, name.c_str());
-  SendMessageA(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), EN_CHANGE), reinterpret_cast<LPARAM>(box));
+  const bool combo = GetDlgCtrlID(box) == kNameCombo;
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), combo ? CBN_EDITCHANGE : EN_CHANGE),
+               reinterpret_cast<LPARAM>(box));
 }
 
 std::vector<std::string> FileTypes(HWND dialog) {
@@ -59,7 +63,9 @@ std::vector<std::string> FileTypes(HWND dialog) {
 void ChooseFileType(HWND dialog, int index) {
   HWND list = GetDlgItem(dialog, kTypeCombo);
   SendMessageA(list, CB_SETCURSEL, index, 0);
+  // A click in the list ends the selection as well as changing it.
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kTypeCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kTypeCombo, CBN_SELENDOK), reinterpret_cast<LPARAM>(list));
 }
 
 void ClickButton(HWND dialog, int id) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "filedlg.h"
 #include "inifile.h"
 #include "partfile.h"
 #include "recent.h"

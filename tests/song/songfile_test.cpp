@@ -23,7 +23,7 @@ class SongFileTest : public ::testing::Test {
     UpdateSongSize(frame.hwnd());
   }
   void TearDown() override {
-    g_settings.makeBackup = 1;
+    g_song.backupSwitch = 1;
     g_song.trackFileMode = 0;
     g_song.trackWriteMode = 0;
   }
@@ -100,7 +100,7 @@ TEST_F(SongFileTest, SaveWithBackupKeepsThePreviousFile) {
   std::string path = dir.File("song.G36");
   WriteBytes(path, "old");
   std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", path.c_str());
-  g_settings.makeBackup = 1;
+  g_song.backupSwitch = 1;
   ASSERT_EQ(kWriteOk, SaveSong(frame.hwnd()));
   EXPECT_EQ("old", ReadFileBytes(dir.File("song.BAK")));
   EXPECT_EQ(3224u + 20 * 52 + 12, ReadFileBytes(path).size());
@@ -111,7 +111,7 @@ TEST_F(SongFileTest, SaveWithoutBackupReplacesInPlace) {
   std::string path = dir.File("song.G36");
   WriteBytes(path, "");
   std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", path.c_str());
-  g_settings.makeBackup = 0;
+  g_song.backupSwitch = 0;
   ASSERT_EQ(kWriteOk, SaveSong(frame.hwnd()));
   EXPECT_EQ(3224u + 20 * 52 + 12, ReadFileBytes(path).size());
   EXPECT_FALSE(FileExists(dir.File("song.BAK")));
@@ -128,7 +128,7 @@ TEST_F(SongFileTest, OlderBackupGoesOnlyWhenTheNewOneIsInPlace) {
   std::string path = dir.File("song.G36");
   std::string backup = dir.File("song.BAK");
   std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", path.c_str());
-  g_settings.makeBackup = 1;
+  g_song.backupSwitch = 1;
   WriteBytes(path, "previous");
   WriteBytes(backup, "older");
 
@@ -156,7 +156,7 @@ TEST_F(SongFileTest, FailedSaveLeavesThePreviousFileAlone) {
   WriteBytes(path, "keep me");
   std::snprintf(g_song.fileName, sizeof g_song.fileName, "%s", path.c_str());
   for (int backup : {0, 1}) {
-    g_settings.makeBackup = backup;
+    g_song.backupSwitch = backup;
     // Another program holds the song open without sharing: it cannot be replaced.
     HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
