@@ -113,15 +113,6 @@ void ClearKey() {
   }
 }
 
-using Handler = void (*)(HWND frame, WPARAM wParam);
-
-// One row of the dispatcher: the ids it takes and what it does with them.
-struct CommandRow {
-  UINT first;
-  UINT last;
-  Handler run;
-};
-
 // Carried out whatever the play state; the default form follows.
 const CommandRow kFirstGroup[] = {
     {kCmdClearKey, kCmdClearKey, [](HWND, WPARAM) { ClearKey(); }},
@@ -190,15 +181,20 @@ void DefaultForm(HWND frame, UINT id) { DefFrameProcA(frame, g_app.mdiClient, WM
 
 }  // namespace
 
+void CommandToPlugins(WPARAM wParam) { ToPlugins(wParam); }
+
 void FrameCommand(HWND frame, WPARAM wParam) {
   const UINT id = LOWORD(wParam);
   if (const CommandRow* row = FindRow(kFirstGroup, id)) row->run(frame, wParam);
+  if (const CommandRow* row = FindEditorKeyRow(id)) row->run(frame, wParam);
   if (id >= kFirstPluginCommand && id <= kLastPluginCommand) ToPlugins(wParam);
   if (IsPlaying() || g_play.busyFlag) {
     DefaultForm(frame, id);
     return;
   }
-  if (const CommandRow* row = FindRow(kSecondGroup, id)) {
+  const CommandRow* row = FindRow(kSecondGroup, id);
+  if (!row) row = FindPassedOnRow(id);
+  if (row) {
     row->run(frame, wParam);
     return;
   }

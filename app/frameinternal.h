@@ -17,3 +17,18 @@ int RunTextEvent(int offset);
 
 // framecmd.cpp: WM_COMMAND.
 void FrameCommand(HWND frame, WPARAM wParam);
+
+// One row of the dispatcher: the ids it takes and what it does with them.
+struct CommandRow {
+  UINT first;
+  UINT last;
+  void (*run)(HWND frame, WPARAM wParam);
+};
+// framepasson.cpp: the second group's ids that the step editors and the
+// active child carry out, in the form each takes.
+const CommandRow* FindPassedOnRow(UINT id);
+// Shift+1 ... Shift+0 and the step editor's two display commands, in every
+// play state.
+const CommandRow* FindEditorKeyRow(UINT id);
+// The plug-ins' command entries (ordinal 90) with the command.
+void CommandToPlugins(WPARAM wParam);
