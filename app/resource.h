@@ -171,3 +171,15 @@
 #define IDS_SAVE_ALL 99         // "すべて保存"
 #define IDS_SAVE_TYPE_OWN 6590  // the own type in the Save As list
 // (save dialog ids above this line)
+
+// About box (300) and version lists.
+// (about ids above this line)
+
+// Print, mail, help and control-data send.
+// (print and mail ids above this line)
+
+// Web favourites (120, 121).
+// (favourites ids above this line)
+
+// Menus and popup menus.
+// (menu ids above this line)

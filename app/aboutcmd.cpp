@@ -1,0 +1,3 @@
+#include "aboutcmd.h"
+
+void AboutCommand(HWND) {}

@@ -1,0 +1,3 @@
+#include "ctrldatacmd.h"
+
+void SendControlDataCommand(HWND) {}

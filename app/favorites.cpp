@@ -1,0 +1,3 @@
+#include "favorites.h"
+
+void OpenFavorites() {}

@@ -1,0 +1,5 @@
+// Help: favourite web pages.
+#pragma once
+#include <windows.h>
+
+void OpenFavorites();

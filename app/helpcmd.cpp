@@ -1,0 +1,3 @@
+#include "helpcmd.h"
+
+void HelpCommand(HWND, int) {}

@@ -1,0 +1,3 @@
+#include "mailcmd.h"
+
+void MailCommand(HWND) {}

@@ -1,0 +1,3 @@
+#include "printcmd.h"
+
+void PrintCommand(HWND) {}
