@@ -2,32 +2,46 @@
 // runs in every play state, the second only while nothing plays and the
 // program is not busy; what no row takes goes the default frame path, which
 // hands MDI window-menu ids to the MDI client.
+#include "aboutcmd.h"
 #include "appglobals.h"
 #include "binding.h"
+#include "ctrldatacmd.h"
 #include "engine.h"
 #include "frame.h"
 #include "errlog.h"
+#include "favorites.h"
 #include "filecmd.h"
 #include "frameinternal.h"
+#include "helpcmd.h"
 #include "listplay.h"
+#include "mailcmd.h"
 #include "midistepinput.h"
 #include "playcontrol.h"
 #include "playmarkers.h"
 #include "recording.h"
 #include "playstate.h"
 #include "pointedit.h"
+#include "printcmd.h"
 #include "programstate.h"
 #include "resource.h"
 #include "sharedkeys.h"
+#include "stepeditdata.h"
 #include "stepwnd.h"
 #include "viewglobals.h"
 #include "viewwindows.h"
 #include "windownav.h"
+#include "zk/messages.h"
 
 namespace {
 
 constexpr UINT kCmdExit = 1006;
 constexpr UINT kCmdScoreView = 2178;
+constexpr UINT kCmdTrackScoreView = 2179;
+constexpr UINT kCmdFirstHelp = 40014;  // 40014-40016, [Applets] Help1-Help3
+constexpr UINT kCmdLastHelp = 40016;
+constexpr UINT kCmdNothing = 2162;
+constexpr UINT kCmdUserExclusive = 2177;
+constexpr UINT kCmdDumpSong = 2357;
 constexpr UINT kCmdTile = 4001;
 constexpr UINT kCmdCascade = 4002;
 constexpr UINT kCmdCloseAll = 4003;
@@ -47,6 +61,38 @@ constexpr UINT kLastPluginCommand = 4399;
 
 using PluginCommandFn = void(WINAPI*)(DWORD idAndCode, HWND stepEditor, int command, int zero);
 
+HWND ActiveChild() {
+  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+}
+
+constexpr DWORD kScoreStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER;
+
+// The active step editor's own score pane comes and goes; the editor grows
+// by the pane's width when it comes and lays the pane out itself.
+void ToggleTrackScorePane() {
+  HWND editor = ActiveChild();
+  StepEditorData* ed = StepEditorDataOf(editor);
+  if (!ed) return;
+  const bool created = ed->scorePane == nullptr;
+  if (created) {
+    ed->scorePane = CreateWindowA("FUMENEDIT", "", kScoreStyle, 0, 0, 0, 0, editor, nullptr, AppInstance(), nullptr);
+    if (ed->scorePane) SendMessageA(ed->scorePane, WM_ZK_SCOREFOLLOW, reinterpret_cast<WPARAM>(editor), 0);
+  } else {
+    DestroyWindow(ed->scorePane);
+    ed->scorePane = nullptr;
+  }
+  RECT r;
+  GetClientRect(editor, &r);
+  const int width = r.right + (created ? 100 : 0);
+  const int height = r.bottom + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) - 1;
+  SendMessageA(editor, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+  SetWindowPos(editor, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void DumpSong() {
+  if (g_engine.dumpSong) g_engine.dumpSong();
+}
+
 void TogglePalette(HWND palette) {
   if (!palette) return;
   ShowWindow(palette, IsWindowVisible(palette) ? SW_HIDE : SW_SHOWNOACTIVATE);
@@ -57,8 +103,7 @@ void ToggleScoreView(HWND frame) {
     DestroyWindow(g_views.scoreView);
     g_views.scoreView = nullptr;
   } else {
-    g_views.scoreView = CreateWindowA("FUMENEDIT", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER, 0, 0, 0,
-                                      0, frame, nullptr, AppInstance(), nullptr);
+    g_views.scoreView = CreateWindowA("FUMENEDIT", "", kScoreStyle, 0, 0, 0, 0, frame, nullptr, AppInstance(), nullptr);
   }
   RECT r;
   GetClientRect(frame, &r);
@@ -84,10 +129,6 @@ void PlayKey(HWND frame) {
 
 void PauseCommand(HWND frame) {
   if (!g_app.portsUnavailable) PausePlay(frame);
-}
-
-HWND ActiveChild() {
-  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
 }
 
 // Record: starts from an open record set-up window, else opens one (a
@@ -118,6 +159,13 @@ const CommandRow kFirstGroup[] = {
     {kCmdClearKey, kCmdClearKey, [](HWND, WPARAM) { ClearKey(); }},
     {kCmdExit, kCmdExit, [](HWND frame, WPARAM) { SendMessageA(frame, WM_CLOSE, 0, 0); }},
     {kCmdScoreView, kCmdScoreView, [](HWND frame, WPARAM) { ToggleScoreView(frame); }},
+    {kCmdTrackScoreView, kCmdTrackScoreView, [](HWND, WPARAM) { ToggleTrackScorePane(); }},
+    {IDM_FILE_SEND, IDM_FILE_SEND, [](HWND frame, WPARAM) { MailCommand(frame); }},
+    {IDM_FILE_PRINT, IDM_FILE_PRINT, [](HWND frame, WPARAM) { PrintCommand(frame); }},
+    {kCmdFirstHelp, kCmdLastHelp,
+     [](HWND frame, WPARAM w) { HelpCommand(frame, static_cast<int>(LOWORD(w) - kCmdFirstHelp) + 1); }},
+    {IDM_HELP_ABOUT, IDM_HELP_ABOUT, [](HWND frame, WPARAM) { AboutCommand(frame); }},
+    {IDM_HELP_FAVORITES, IDM_HELP_FAVORITES, [](HWND, WPARAM) { OpenFavorites(); }},
     {IDM_PLAY_KEY, IDM_PLAY_KEY, [](HWND frame, WPARAM) { PlayKey(frame); }},
     {IDM_PLAY_STOP, IDM_PLAY_STOP, [](HWND frame, WPARAM) { StopPlay(frame); }},
     {IDM_PLAY_PAUSE, IDM_PLAY_PAUSE, [](HWND frame, WPARAM) { PauseCommand(frame); }},
@@ -138,6 +186,8 @@ const CommandRow kFirstGroup[] = {
        ShowWindow(g_app.mdiClient, SW_SHOW);
      }},
     {kCmdArrangeIcons, kCmdArrangeIcons, [](HWND, WPARAM) { SendMessageA(g_app.mdiClient, WM_MDIICONARRANGE, 0, 0); }},
+    {IDM_VIEW_NAMELIST, IDM_VIEW_NAMELIST, [](HWND, WPARAM) { OpenNameList(nullptr, -1); }},
+    {IDM_VIEW_CONDUCTOR, IDM_VIEW_CONDUCTOR, [](HWND, WPARAM) { OpenConductor(nullptr); }},
     {IDM_VIEW_TRKSET, IDM_VIEW_TRKSET, [](HWND, WPARAM) { OpenTrackWindow(nullptr, kTrackSettingMode); }},
     {IDM_VIEW_TRKVIEW, IDM_VIEW_TRKVIEW, [](HWND, WPARAM) { OpenTrackWindow(nullptr, kTrackViewMode); }},
     {IDM_VIEW_RECORD, IDM_VIEW_RECORD, [](HWND, WPARAM) { OpenTrackWindow(nullptr, kRecordSetupMode); }},
@@ -157,6 +207,10 @@ const CommandRow kSecondGroup[] = {
     {IDM_FILE_SAVEAS, IDM_FILE_SAVEAS, [](HWND frame, WPARAM) { SaveAsCommand(frame); }},
     {IDM_FILE_SAVENAMED, IDM_FILE_SAVENAMED, [](HWND frame, WPARAM) { SaveToSongName(frame); }},
     {IDM_FILE_RECENT_FIRST, IDM_FILE_RECENT_LAST, [](HWND frame, WPARAM w) { RecentFileCommand(frame, LOWORD(w)); }},
+    {IDM_OTHER_SENDCTRL, IDM_OTHER_SENDCTRL, [](HWND frame, WPARAM) { SendControlDataCommand(frame); }},
+    {kCmdNothing, kCmdNothing, [](HWND, WPARAM) {}},
+    {kCmdUserExclusive, kCmdUserExclusive, [](HWND, WPARAM) { OpenUserExclusive(nullptr, 0); }},
+    {kCmdDumpSong, kCmdDumpSong, [](HWND, WPARAM) { DumpSong(); }},
     {IDM_PLAY_START, IDM_PLAY_START, [](HWND frame, WPARAM) { StartPlay(frame, 0); }},
     {IDM_PLAY_MEASURE, IDM_PLAY_MEASURE, [](HWND, WPARAM) { StartMeasurePlay(ActiveChild()); }},
     {kCmdRecordStart, kCmdRecordStart,

@@ -32,15 +32,9 @@ HWND Active() {
 
 bool Shift() { return GetKeyState(VK_SHIFT) < 0; }
 
-// A window's editor record, only when it is a step editor.
-const StepEditorData* EditorOf(HWND window) {
-  char name[32] = {};
-  if (!window || !GetClassNameA(window, name, sizeof name) || lstrcmpiA(name, kStepEditorClass) != 0) return nullptr;
-  return GetStepEditorData(window);
-}
 
 bool RhythmDisplay(HWND window) {
-  const StepEditorData* ed = EditorOf(window);
+  const StepEditorData* ed = StepEditorDataOf(window);
   return ed && ed->mode == kModeRhythmGrid;
 }
 
@@ -75,7 +69,7 @@ void StepKey(HWND, WPARAM w) {
 
 // Shift+Up and Shift+Down scroll the track's editor by SHIFTUPDOWN.
 void ShiftUpDown(HWND, WPARAM w) {
-  const StepEditorData* ed = EditorOf(Step());
+  const StepEditorData* ed = StepEditorDataOf(Step());
   if (!ed || GetStepWindowTrack(Step()) == 0) return;
   const bool up = LOWORD(w) == 2323;
   if (!up && ed->viewFlags[0] == 0) return;
@@ -101,7 +95,7 @@ void PasteOrSearchOn(HWND, WPARAM) {
 }
 
 void CopyToClipboard(HWND, WPARAM) {
-  const StepEditorData* ed = EditorOf(Active());
+  const StepEditorData* ed = StepEditorDataOf(Active());
   if (ed && ed->viewFlags[0] == 1) ToActive(kMsgCopy);
 }
 

@@ -62,7 +62,7 @@
 #define IDS_UNKNOWN_ERROR 1951
 #define IDS_RUN_ERROR_BASE 1952     // + program-start error 1-21
 #define IDS_NAMELIST_TITLE 6580
-#define IDS_USEREXCL_TITLE 6581
+#define IDS_USEREXCL_TITLE 1921
 // Frame menu commands.
 #define IDM_FILE_NEW 1001
 #define IDM_FILE_OPEN 1002

@@ -75,10 +75,7 @@ HWND OpenPlayMonitor() {
 
 void GetWndCharSize(HWND window, int* width, int* height) {
   HFONT font = nullptr;
-  // Only a step editor's user data word is its record.
-  char name[32] = {};
-  if (window && GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, kStepEditorClass) == 0)
-    if (StepEditorData* ed = GetStepEditorData(window)) font = ed->font;
+  if (StepEditorData* ed = StepEditorDataOf(window)) font = ed->font;
   if (!font && window) font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
   if (!font) font = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
   HDC dc = GetDC(window);

@@ -3,10 +3,13 @@
 #include <string>
 
 #include "appglobals.h"
+#include "binding.h"
 #include "programstate.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
 #include "trackattach.h"
+#include "viewglobals.h"
+#include "viewwindows.h"
 #include "zk/messages.h"
 
 namespace {
@@ -196,10 +199,24 @@ bool RebindStepEditor(HWND window, int track) {
 
 void CloseAllChildWindows() {
   if (!g_app.mdiClient) return;
-  while (HWND child = GetWindow(g_app.mdiClient, GW_CHILD)) {
-    // Skip the icon titles the MDI client may own.
-    while (child && GetWindow(child, GW_OWNER)) child = GetWindow(child, GW_HWNDNEXT);
-    if (!child) break;
-    SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+  ShowWindow(g_app.mdiClient, SW_HIDE);
+  for (int n = 1; n <= kMaxTracks; ++n) {
+    HWND editor = StepEditorOfTrack(n);
+    if (!editor) continue;
+    // The score view lets go of the editor before it goes.
+    if (g_views.scoreView) SendMessageA(g_views.scoreView, WM_ZK_SCOREFOLLOW, 0, 0);
+    SendMessageA(editor, WM_CLOSE, 0, 0);
+    if (IsWindow(editor)) SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(editor), 0);
   }
+  // The singleton children; the palettes and the logs stay.
+  const HWND singletons[] = {g_views.conductor,    g_viewWindows.nameList, g_viewWindows.trackWindow,
+                             g_playmon.window,     g_views.userExclusive,  g_viewWindows.trackExclusive};
+  for (HWND w : singletons)
+    if (w && IsWindow(w)) SendMessageA(g_app.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(w), 0);
+}
+
+StepEditorData* StepEditorDataOf(HWND window) {
+  char name[32] = {};
+  if (!window || !GetClassNameA(window, name, sizeof name) || lstrcmpiA(name, kStepEditorClass) != 0) return nullptr;
+  return GetStepEditorData(window);
 }

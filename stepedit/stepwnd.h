@@ -7,6 +7,11 @@ constexpr char kStepEditorClass[] = "zkfwChild";
 
 LRESULT CALLBACK MPMDISTEPWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+struct StepEditorData;
+// A window's editor record, only when the window is a step editor (other
+// classes keep other things in their user data word).
+StepEditorData* StepEditorDataOf(HWND window);
+
 // The step editor of track n (1-based), or null.
 HWND StepEditorOfTrack(int track);
 // Clears the window's slot of the track window table and frees what the
@@ -26,5 +31,6 @@ HWND StepEditorToReuse();
 HWND CreateStepEditor(int track, DWORD extraStyle);
 // Binds an open editor to another track.
 bool RebindStepEditor(HWND window, int track);
-// Closes every step editor and MDI child.
+// Hides the MDI client and closes every step editor and the one-of-a-kind
+// children; the palettes and the logs stay.
 void CloseAllChildWindows();

@@ -72,33 +72,58 @@ HWND OpenTrackWindow(HWND window, int mode) {
   return open;
 }
 
-HWND OpenConductor(HWND window) {
-  (void)window;
+namespace {
+
+// A child of which only one exists: activated (restored from an icon) when
+// open, else made as at start-up, with its own font and where it was last.
+struct SingletonChild {
+  const char* className;
+  UINT title;
+  const char* fontKey;
+  void (*restorePlacement)(int show);
+};
+
+HWND OpenSingleton(HWND open, const SingletonChild& kind) {
   if (!g_app.mdiClient) return nullptr;
-  HWND conductor = g_views.conductor;
-  if (!conductor) {
-    // Made as at start-up: with the conductor's own font, then placed where
-    // it was last.
+  if (!open) {
     LOGFONTA kept{};
     if (g_prog.defaultFont) {
       kept = *g_prog.defaultFont;
       char text[kFontTextSize];
-      IniGetString("DeskTop", "ConductorFont", "", text, sizeof text);
+      IniGetString("DeskTop", kind.fontKey, "", text, sizeof text);
       ParseFontEntry(text, g_prog.defaultFont);
     }
     MDICREATESTRUCTA mc = {};
-    mc.szClass = "Main";
-    const std::string title = LoadAppString(IDS_CONDUCTOR_TITLE);
+    mc.szClass = kind.className;
+    const std::string title = LoadAppString(kind.title);
     mc.szTitle = title.c_str();
     mc.hOwner = AppInstance();
     mc.x = mc.y = mc.cx = mc.cy = CW_USEDEFAULT;
-    conductor = reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mc)));
+    open = reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mc)));
     if (g_prog.defaultFont) *g_prog.defaultFont = kept;
-    if (!conductor) return nullptr;
-    RestoreConductorPlacement(SW_SHOWNORMAL);
+    if (!open) return nullptr;
+    kind.restorePlacement(SW_SHOWNORMAL);
   }
-  Activate(conductor);
-  return conductor;
+  Activate(open);
+  return open;
+}
+
+}  // namespace
+
+HWND OpenConductor(HWND) {
+  return OpenSingleton(g_views.conductor, {"Main", IDS_CONDUCTOR_TITLE, "ConductorFont", RestoreConductorPlacement});
+}
+
+// Choosing the bank and program belongs to the list itself.
+HWND OpenNameList(HWND, int) {
+  return OpenSingleton(g_viewWindows.nameList,
+                       {"NameList", IDS_NAMELIST_TITLE, "NameListFont", RestoreNameListPlacement});
+}
+
+// Choosing the memory belongs to the window itself.
+HWND OpenUserExclusive(HWND, int) {
+  return OpenSingleton(g_views.userExclusive,
+                       {"UserExclsive", IDS_USEREXCL_TITLE, "UserExclusiveFont", RestoreUserExclPlacement});
 }
 
 namespace {

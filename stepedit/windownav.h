@@ -19,6 +19,11 @@ HWND OpenTrackWindow(HWND window, int mode);
 // from an icon, or creates it with its font and at its stored placement.
 // Returns it; null without an MDI client or when it could not be made.
 HWND OpenConductor(HWND window = nullptr);
+// The same for the tone-name list ("NameList"; position: bank and program,
+// -1 for none) and the user exclusive window ("UserExclsive", caption string
+// 1921; memory 0-7).
+HWND OpenNameList(HWND window, int position);
+HWND OpenUserExclusive(HWND window, int memory);
 
 // Activates track's step editor, creating it when the track has none, with
 // the line of eventIndex at the top and the caret on it (row 1, column 11 in

@@ -199,7 +199,9 @@ TEST_F(FileSaveTest, TheBackupBoxAloneDecidesOnTheBakFile) {
     a.backupBox = box;
     SaveAs({a});
     EXPECT_EQ(FileExists(dir_.File("kept.BAK")), box == 1) << box;
-    if (box) EXPECT_EQ(ReadFileBytes(dir_.File("kept.BAK")), "previous");
+    if (box) {
+      EXPECT_EQ(ReadFileBytes(dir_.File("kept.BAK")), "previous");
+    }
   }
 }
 
