@@ -11,3 +11,7 @@ std::string LoadAppString(UINT id) {
   int n = LoadStringA(AppInstance(), id, buf, sizeof buf);
   return std::string(buf, n > 0 ? n : 0);
 }
+
+HWND ActiveMdiChild() {
+  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+}

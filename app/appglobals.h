@@ -16,6 +16,8 @@ struct AppGlobals {
 };
 extern AppGlobals g_app;
 
+// The active MDI child, null when none (or no MDI client).
+HWND ActiveMdiChild();
 // Instance whose resources hold the program's texts.
 HINSTANCE AppInstance();
 // String-table text by id (at most 127 characters, as the program loads it).

@@ -13,6 +13,7 @@
 #include "filecmd.h"
 #include "frameinternal.h"
 #include "helpcmd.h"
+#include "interfacedlg.h"
 #include "listplay.h"
 #include "mailcmd.h"
 #include "midistepinput.h"
@@ -25,8 +26,11 @@
 #include "programstate.h"
 #include "resource.h"
 #include "sharedkeys.h"
+#include "soundmoddlg.h"
 #include "stepeditdata.h"
 #include "stepwnd.h"
+#include "timecodedlg.h"
+#include "tuning.h"
 #include "viewglobals.h"
 #include "viewwindows.h"
 #include "windownav.h"
@@ -42,6 +46,10 @@ constexpr UINT kCmdLastHelp = 40016;
 constexpr UINT kCmdNothing = 2162;
 constexpr UINT kCmdUserExclusive = 2177;
 constexpr UINT kCmdDumpSong = 2357;
+constexpr UINT kCmdInterfaceSetup = 2186;
+constexpr UINT kCmdSoundModules = 2190;
+constexpr UINT kCmdTimeCode = 2196;
+constexpr UINT kCmdTuningDialog = 6101;
 constexpr UINT kCmdTile = 4001;
 constexpr UINT kCmdCascade = 4002;
 constexpr UINT kCmdCloseAll = 4003;
@@ -61,16 +69,12 @@ constexpr UINT kLastPluginCommand = 4399;
 
 using PluginCommandFn = void(WINAPI*)(DWORD idAndCode, HWND stepEditor, int command, int zero);
 
-HWND ActiveChild() {
-  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-}
-
 constexpr DWORD kScoreStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER;
 
 // The active step editor's own score pane comes and goes; the editor grows
 // by the pane's width when it comes and lays the pane out itself.
 void ToggleTrackScorePane() {
-  HWND editor = ActiveChild();
+  HWND editor = ActiveMdiChild();
   StepEditorData* ed = StepEditorDataOf(editor);
   if (!ed) return;
   const bool created = ed->scorePane == nullptr;
@@ -164,6 +168,14 @@ const CommandRow kFirstGroup[] = {
     {IDM_FILE_PRINT, IDM_FILE_PRINT, [](HWND frame, WPARAM) { PrintCommand(frame); }},
     {kCmdFirstHelp, kCmdLastHelp,
      [](HWND frame, WPARAM w) { HelpCommand(frame, static_cast<int>(LOWORD(w) - kCmdFirstHelp) + 1); }},
+    {IDM_OTHER_PANIC, IDM_OTHER_PANIC,
+     [](HWND frame, WPARAM) {
+       if (!g_app.portsUnavailable) MidiResetWait(frame);
+     }},
+    {IDM_OTHER_TUNE, IDM_OTHER_TUNE,
+     [](HWND, WPARAM) {
+       if (!g_app.portsUnavailable) SendTuningTone();
+     }},
     {IDM_HELP_ABOUT, IDM_HELP_ABOUT, [](HWND frame, WPARAM) { AboutCommand(frame); }},
     {IDM_HELP_FAVORITES, IDM_HELP_FAVORITES, [](HWND, WPARAM) { OpenFavorites(); }},
     {IDM_PLAY_KEY, IDM_PLAY_KEY, [](HWND frame, WPARAM) { PlayKey(frame); }},
@@ -209,17 +221,24 @@ const CommandRow kSecondGroup[] = {
     {IDM_FILE_RECENT_FIRST, IDM_FILE_RECENT_LAST, [](HWND frame, WPARAM w) { RecentFileCommand(frame, LOWORD(w)); }},
     {IDM_OTHER_SENDCTRL, IDM_OTHER_SENDCTRL, [](HWND frame, WPARAM) { SendControlDataCommand(frame); }},
     {kCmdNothing, kCmdNothing, [](HWND, WPARAM) {}},
+    {kCmdInterfaceSetup, kCmdInterfaceSetup, [](HWND frame, WPARAM) { OpenInterfaceDialog(AppInstance(), frame); }},
+    {kCmdSoundModules, kCmdSoundModules, [](HWND frame, WPARAM) { OpenSoundModuleDialog(AppInstance(), frame); }},
+    {kCmdTimeCode, kCmdTimeCode, [](HWND frame, WPARAM) { OpenTimeCodeDialog(AppInstance(), frame); }},
+    {kCmdTuningDialog, kCmdTuningDialog,
+     [](HWND frame, WPARAM) {
+       if (!g_app.portsUnavailable) OpenTuningDialog(AppInstance(), frame);
+     }},
     {kCmdUserExclusive, kCmdUserExclusive, [](HWND, WPARAM) { OpenUserExclusive(nullptr, 0); }},
     {kCmdDumpSong, kCmdDumpSong, [](HWND, WPARAM) { DumpSong(); }},
     {IDM_PLAY_START, IDM_PLAY_START, [](HWND frame, WPARAM) { StartPlay(frame, 0); }},
-    {IDM_PLAY_MEASURE, IDM_PLAY_MEASURE, [](HWND, WPARAM) { StartMeasurePlay(ActiveChild()); }},
+    {IDM_PLAY_MEASURE, IDM_PLAY_MEASURE, [](HWND, WPARAM) { StartMeasurePlay(ActiveMdiChild()); }},
     {kCmdRecordStart, kCmdRecordStart,
      [](HWND frame, WPARAM) {
        if (!g_app.portsUnavailable) StartRecording(frame);
      }},
     {IDM_PLAY_RECORD, IDM_PLAY_RECORD, [](HWND frame, WPARAM) { RecordCommand(frame); }},
-    {IDM_PLAY_POINT, IDM_PLAY_POINT, [](HWND, WPARAM) { StartPointPlay(ActiveChild(), false); }},
-    {IDM_PLAY_TRACK, IDM_PLAY_TRACK, [](HWND, WPARAM) { StartPointPlay(ActiveChild(), true); }},
+    {IDM_PLAY_POINT, IDM_PLAY_POINT, [](HWND, WPARAM) { StartPointPlay(ActiveMdiChild(), false); }},
+    {IDM_PLAY_TRACK, IDM_PLAY_TRACK, [](HWND, WPARAM) { StartPointPlay(ActiveMdiChild(), true); }},
     {kFirstStepInputCommand, kLastStepInputCommand,
      [](HWND, WPARAM w) { SetStepInputMode(g_prog.currentStep, LOWORD(w)); }},
 };

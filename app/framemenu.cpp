@@ -20,19 +20,10 @@ namespace {
 constexpr int kEditorPopup = 0;  // "IDZKPCMD" among the popup menus
 constexpr int kTrackSetupMode = 1;
 
-HWND ActiveMdiChild() {
-  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-}
-
-bool IsSongTrackWindow(HWND window) {
-  for (int n = 1; window && n <= g_song.trackCount && n <= kMaxTracks; ++n)
-    if (StepEditorOfTrack(n) == window) return true;
-  return false;
-}
 
 ActiveChild KindOf(HWND child) {
   if (!child) return ActiveChild::None;
-  if (IsSongTrackWindow(child)) return ActiveChild::TrackWindow;
+  if (TrackOfStepEditor(child)) return ActiveChild::TrackWindow;
   if (child == g_viewWindows.trackWindow && g_viewWindows.trackWindowMode >= kTrackSetupMode)
     return ActiveChild::TrackSetup;
   if (child == g_viewWindows.nameList) return ActiveChild::NameList;

@@ -26,9 +26,6 @@ constexpr UINT kMsgPasteMix = 40024;
 
 HWND Step() { return g_prog.currentStep; }
 
-HWND Active() {
-  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-}
 
 bool Shift() { return GetKeyState(VK_SHIFT) < 0; }
 
@@ -42,7 +39,7 @@ void ToStep(UINT message, WPARAM wParam, LPARAM lParam) {
   if (HWND step = Step()) SendMessageA(step, message, wParam, lParam);
 }
 void ToActive(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  if (HWND active = Active()) SendMessageA(active, message, wParam, lParam);
+  if (HWND active = ActiveMdiChild()) SendMessageA(active, message, wParam, lParam);
 }
 
 // The forms.
@@ -83,19 +80,19 @@ void ShiftUpDown(HWND, WPARAM w) {
 }
 
 void CopyOrSearch(HWND, WPARAM) {
-  const bool rhythm = RhythmDisplay(Active());
+  const bool rhythm = RhythmDisplay(ActiveMdiChild());
   if (g_settings.ctrlCv) ToActive(kMsgCopy);
   else if (!rhythm) ToActive(kMsgSearch);
 }
 
 void PasteOrSearchOn(HWND, WPARAM) {
-  const bool rhythm = RhythmDisplay(Active());
+  const bool rhythm = RhythmDisplay(ActiveMdiChild());
   if (g_settings.ctrlCv) ToActive(WM_PASTE);
   else if (!rhythm) ToActive(Shift() ? kMsgSearchPrev : kMsgSearchNext);
 }
 
 void CopyToClipboard(HWND, WPARAM) {
-  const StepEditorData* ed = StepEditorDataOf(Active());
+  const StepEditorData* ed = StepEditorDataOf(ActiveMdiChild());
   if (ed && ed->viewFlags[0] == 1) ToActive(kMsgCopy);
 }
 

@@ -37,16 +37,6 @@ uint8_t TrackChannel(int n) {
   return channel;
 }
 
-bool IsSongStepEditorWindow(HWND window) {
-  if (!window) return false;
-  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n)
-    if (StepEditorOfTrack(n) == window) return true;
-  return false;
-}
-
-HWND ActiveMdiChild() {
-  return g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-}
 
 }  // namespace
 
@@ -66,7 +56,7 @@ void StopMidiInput() {
 }
 
 int ThruChannel() {
-  if (const StepEditorData* ed = IsSongStepEditorWindow(g_prog.currentStep) ? GetStepEditorData(g_prog.currentStep)
+  if (const StepEditorData* ed = TrackOfStepEditor(g_prog.currentStep) ? GetStepEditorData(g_prog.currentStep)
                                                                              : nullptr)
     if (ed->track >= 1 && ed->track <= g_song.trackCount) return TrackChannel(ed->track);
   int channel = 0;
@@ -90,7 +80,7 @@ void SetStepInputMode(HWND stepEditor, UINT command) {
   ClearHeldKeys();
   const int old = g_settings.stepInputMode & ~1;
   const int base = static_cast<int>(command - kFirstStepInputCommand) * 2;
-  const StepEditorData* ed = IsSongStepEditorWindow(stepEditor) ? GetStepEditorData(stepEditor) : nullptr;
+  const StepEditorData* ed = TrackOfStepEditor(stepEditor) ? GetStepEditorData(stepEditor) : nullptr;
   const int editBit = ed ? static_cast<int>(ed->insertMode & 1) : (g_settings.stepInputMode & 1);
   g_settings.stepInputMode = editBit | base;
   if (old < kFirstMidiStepMode && base >= kFirstMidiStepMode) {
@@ -103,8 +93,8 @@ void SetStepInputMode(HWND stepEditor, UINT command) {
 }
 
 void SaveRhythmInputState(HWND stepEditor, int save, int onlyForEditor) {
-  if (onlyForEditor && !IsSongStepEditorWindow(ActiveMdiChild())) return;
-  const StepEditorData* ed = IsSongStepEditorWindow(stepEditor) ? GetStepEditorData(stepEditor) : nullptr;
+  if (onlyForEditor && !TrackOfStepEditor(ActiveMdiChild())) return;
+  const StepEditorData* ed = TrackOfStepEditor(stepEditor) ? GetStepEditorData(stepEditor) : nullptr;
   if (!ed || ed->mode != kModeRhythmGrid || !ed->rhythmInput) return;
   auto* values = static_cast<int32_t*>(GlobalLock(ed->rhythmInput));
   if (!values) return;
@@ -125,7 +115,7 @@ void ApplyStepInputMode(int key, int velocity) {
   if (IsPlaying()) return;
   const uint32_t note = static_cast<uint32_t>(key & 0x7F);
   const uint32_t message = 0x90u | (note << 8) | (static_cast<uint32_t>(velocity & 0xFF) << 16);
-  if (!IsSongStepEditorWindow(ActiveMdiChild())) return;
+  if (!TrackOfStepEditor(ActiveMdiChild())) return;
   switch (g_settings.stepInputMode / 2) {
     case kStepModeMono:
       StepInputMono(message);

@@ -17,17 +17,11 @@ PlayState g_play;
 
 namespace {
 
-bool IsSongStepEditor(HWND window) {
-  for (int n = 1; window && n <= g_song.trackCount && n <= kMaxTracks; ++n)
-    if (StepEditorOfTrack(n) == window) return true;
-  return false;
-}
 
 // The note palette hidden at the start comes back over a step editor.
 void ShowNotePaletteAgain() {
   if (!g_settings.notePallet || !g_views.notePalette || !g_app.mdiClient) return;
-  HWND active = reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0));
-  if (IsSongStepEditor(active)) ShowWindow(g_views.notePalette, SW_SHOWNOACTIVATE);
+  if (TrackOfStepEditor(ActiveMdiChild())) ShowWindow(g_views.notePalette, SW_SHOWNOACTIVATE);
 }
 
 }  // namespace

@@ -20,15 +20,6 @@ namespace {
 
 unsigned g_lastTrack = 1;
 
-// The 1-based slot of the window in the song's track window table; 0 when it
-// is no track window.
-int TrackOfWindow(HWND window) {
-  if (!window) return 0;
-  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n)
-    if (StepEditorOfTrack(n) == window) return n;
-  return 0;
-}
-
 int AskTrack(HWND frame) {
   g_stepDialogs.currentDialogId = IDD_POINTEDIT;
   const INT_PTR ok =
@@ -76,7 +67,7 @@ void PointEdit(HWND frame) {
                                              static_cast<SIZE_T>(tracks) * sizeof(PlayMonRecord))
                                : nullptr;
   CopyPlayDatRecords(records);
-  int track = TrackOfWindow(g_prog.currentStep);
+  int track = TrackOfStepEditor(g_prog.currentStep);
   if (track == 0) track = AskTrack(frame);
   int measure = 0, event = 0;
   const bool open = track >= 1 && track <= tracks && records;

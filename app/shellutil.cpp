@@ -79,13 +79,19 @@ POINT CentredOrigin(const RECT& frame, int w, int h) {
   return POINT{(frame.right - frame.left - w) / 2 + frame.left, (frame.bottom - frame.top - h) / 2 + frame.top};
 }
 
-BOOL CentreWindowOverFrame(HWND window) {
-  RECT frame, own;
-  if (!g_app.frame || !GetWindowRect(g_app.frame, &frame) || !GetWindowRect(window, &own)) return FALSE;
-  const int w = own.right - own.left, h = own.bottom - own.top;
-  const POINT at = CentredOrigin(frame, w, h);
-  return MoveWindow(window, at.x, at.y, w, h, FALSE);
+BOOL CentreWindowOver(HWND window, HWND over) {
+  RECT area, own;
+  if (!GetWindowRect(window, &own)) return FALSE;
+  if (!over) {
+    area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  } else if (!GetWindowRect(over, &area)) {
+    return FALSE;
+  }
+  const POINT at = CentredOrigin(area, own.right - own.left, own.bottom - own.top);
+  return SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+BOOL CentreWindowOverFrame(HWND window) { return g_app.frame ? CentreWindowOver(window, g_app.frame) : FALSE; }
 
 POINT StepCaretPoint(int column, int line, int charWidth, int lineHeight, const int16_t offsets[2]) {
   if (column != 22 && column != 27) return POINT{column * charWidth + 1, line * lineHeight + 2};

@@ -41,6 +41,8 @@ void ClearShownKeys();
 
 // Top left that centres a w x h window over the frame rectangle.
 POINT CentredOrigin(const RECT& frame, int w, int h);
+// Centres window over another (null: the screen) without resizing it.
+BOOL CentreWindowOver(HWND window, HWND over);
 BOOL CentreWindowOverFrame(HWND window);
 
 // Where the step list's caret goes for a column and line.

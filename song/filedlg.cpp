@@ -4,18 +4,11 @@
 #include "inifile.h"
 #include "msgbox.h"
 #include "resource.h"
+#include "shellutil.h"
 
 namespace {
 
 constexpr DWORD kNtBit = 0x80000000;
-
-void CentreOnScreen(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0,
-               0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 }  // namespace
 
@@ -31,7 +24,7 @@ extern "C" UINT_PTR CALLBACK FileHookDefaultProc(HWND dialog, UINT message, WPAR
   if (message != WM_INITDIALOG) return 0;
   // An explorer-style hook is a child of the box it belongs to.
   HWND box = (GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) ? GetParent(dialog) : dialog;
-  CentreOnScreen(box);
+  CentreWindowOver(box, nullptr);
   return 1;
 }
 

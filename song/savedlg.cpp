@@ -10,6 +10,7 @@
 #include "recent.h"
 #include "resource.h"
 #include "settings.h"
+#include "shellutil.h"
 #include "songmodel.h"
 
 namespace {
@@ -28,19 +29,6 @@ struct SaveDialogState {
   FilterTypeMap map;
 };
 SaveDialogState g_save;
-
-void CentreOver(HWND window, HWND over) {
-  RECT r, o;
-  GetWindowRect(window, &r);
-  if (over) {
-    GetWindowRect(over, &o);
-  } else {
-    o = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  }
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(window, nullptr, o.left + (o.right - o.left - w) / 2, o.top + (o.bottom - o.top - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 void TakeBackupBox(HWND hook) { g_song.backupSwitch = IsDlgButtonChecked(hook, kBackupBox) == BST_CHECKED; }
 
@@ -74,10 +62,10 @@ void AddOldStyleControls(HWND dialog) {
 
 void OnHookInit(HWND hook) {
   if (OldStyleDialogs()) {
-    CentreOver(hook, nullptr);
+    CentreWindowOver(hook, nullptr);
     AddOldStyleControls(hook);
   } else {
-    CentreOver(GetParent(hook), nullptr);
+    CentreWindowOver(GetParent(hook), nullptr);
   }
   if (g_settings.makeBackup) CheckDlgButton(hook, kBackupBox, BST_CHECKED);
 }
@@ -156,7 +144,7 @@ extern "C" UINT_PTR CALLBACK FileSaveHookProc(HWND hook, UINT message, WPARAM wP
 INT_PTR CALLBACK SaveOptionDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
-      CentreOver(dialog, GetParent(dialog));
+      CentreWindowOver(dialog, GetParent(dialog));
       const bool few = g_song.trackCount < kFirstTrackBeyond18;
       EnableWindow(GetDlgItem(dialog, kSaveSome), TRUE);
       EnableWindow(GetDlgItem(dialog, kSaveAll), few ? FALSE : TRUE);

@@ -40,12 +40,8 @@ uint8_t HeldValue(int velocity) {
 }
 
 HWND ActiveTrackWindow() {
-  HWND active =
-      g_app.mdiClient ? reinterpret_cast<HWND>(SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-  if (!active) return nullptr;
-  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n)
-    if (StepEditorOfTrack(n) == active) return active;
-  return nullptr;
+  HWND active = ActiveMdiChild();
+  return TrackOfStepEditor(active) ? active : nullptr;
 }
 
 bool SongHasTrackWindowTable() {

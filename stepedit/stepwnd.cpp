@@ -220,3 +220,9 @@ StepEditorData* StepEditorDataOf(HWND window) {
   if (!window || !GetClassNameA(window, name, sizeof name) || lstrcmpiA(name, kStepEditorClass) != 0) return nullptr;
   return GetStepEditorData(window);
 }
+
+int TrackOfStepEditor(HWND window) {
+  for (int n = 1; window && n <= g_song.trackCount && n <= kMaxTracks; ++n)
+    if (StepEditorOfTrack(n) == window) return n;
+  return 0;
+}

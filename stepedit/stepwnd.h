@@ -17,6 +17,9 @@ HWND StepEditorOfTrack(int track);
 // Clears the window's slot of the track window table and frees what the
 // window keeps: its line table and track buffers, font and field windows.
 void FreeTrackWindowData(HWND window);
+// The 1-based track whose editor the window is, from the song's track window
+// table; 0 when it is no editor of the open song.
+int TrackOfStepEditor(HWND window);
 // The 1-based track of a step editor window; 0 for none.
 int GetStepWindowTrack(HWND window);
 int CountStepEditors();

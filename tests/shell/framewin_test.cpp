@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "appglobals.h"
 #include "inprocess.h"
@@ -11,6 +12,7 @@
 #include "programstate.h"
 #include "resource.h"
 #include "settings.h"
+#include "songmodel.h"
 #include "stepeditdata.h"
 #include "stepwnd.h"
 #include "testsupport.h"
@@ -41,17 +43,31 @@ int Width(HWND window) {
   return r.right - r.left;
 }
 
+// Starts from an empty MDI client and gives the suites after it back the
+// windows the program had.
 class FrameWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(StartInProcessShell());
+    hadConductor_ = g_views.conductor != nullptr;
+    trackWindowMode_ = g_viewWindows.trackWindow ? g_viewWindows.trackWindowMode : -1;
+    for (int n = 1; n <= g_song.trackCount; ++n)
+      if (StepEditorOfTrack(n)) editors_.push_back(n);
     Command(IDM_WINDOW_CLOSEALL);
   }
   void TearDown() override {
     Command(IDM_WINDOW_CLOSEALL);
+    for (int n : editors_) OpenTrackEditor(nullptr, n, 1, 1);
+    if (trackWindowMode_ >= 0) OpenTrackWindow(nullptr, trackWindowMode_);
+    if (hadConductor_) OpenConductor(nullptr);
     RunLoopFor(50);
     ClearSongModified();
   }
+
+ private:
+  bool hadConductor_ = false;
+  int trackWindowMode_ = -1;
+  std::vector<int> editors_;
 };
 
 struct ViewCase {

@@ -1,0 +1,3 @@
+#include "interfacedlg.h"
+
+void OpenInterfaceDialog(HINSTANCE, HWND) {}

@@ -1,0 +1,3 @@
+#include "soundmoddlg.h"
+
+void OpenSoundModuleDialog(HINSTANCE, HWND) {}

@@ -1,0 +1,3 @@
+#include "timecodedlg.h"
+
+int OpenTimeCodeDialog(HINSTANCE, HWND) { return 0; }

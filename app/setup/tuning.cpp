@@ -1,0 +1,5 @@
+#include "tuning.h"
+
+void SendTuningTone() {}
+void OpenTuningDialog(HINSTANCE, HWND) {}
+void MidiResetWait(HWND) {}
