@@ -43,3 +43,14 @@ int FindMidiOutDevice(const char* name) {
 int FindMidiInDevice(const char* name) {
   return FindDeviceByName(name, static_cast<int>(midiInGetNumDevs()), MidiInDeviceName);
 }
+
+PortDevice ResolvePortDevice(int configured, int count) {
+  if (configured == kPortNone) return {kPortNone, false};
+  if (configured < 0 || configured >= count) return {kPortNone, true};
+  return {configured, false};
+}
+
+int PortDeviceFromSettings(const char* name, int found, int storedNumber) {
+  if (found != kPortNotFound) return found;
+  return name && *name ? kPortNotFound : storedNumber;
+}

@@ -24,3 +24,18 @@ int FindMidiInDevice(const char* name);
 // Product name of a device; false when the device cannot be queried.
 bool MidiOutDeviceName(int device, std::string& name);
 bool MidiInDeviceName(int device, std::string& name);
+
+// The device a port opens: its configured device when that device is there
+// (0 .. count - 1), else kPortNone; missing is set for a device that is not
+// there (not found by name, or a number past the installed devices).
+struct PortDevice {
+  int device;
+  bool missing;
+};
+PortDevice ResolvePortDevice(int configured, int count);
+
+// The device number a port takes from the settings: the device found by the
+// name; for an empty name (settings from before names were kept) the stored
+// number; a name that no device has stays kPortNotFound, so that another
+// device never stands in for it.
+int PortDeviceFromSettings(const char* name, int found, int storedNumber);

@@ -1,6 +1,9 @@
 // Claiming and opening the MIDI ports named in the settings.
 #include "portsetup.h"
 
+#include <mmsystem.h>
+
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -26,10 +29,22 @@ constexpr uint32_t kPortsHeldMark = 0xFFFE;
 void ShowPortsInUse() { ShowMessageById(g_app.frame, MB_OK | MB_ICONEXCLAMATION, IDS_PORTS_IN_USE); }
 
 // ChangeMIDIINPort or ChangeMIDIPort for one port: opens it on its device or
-// closes it explicitly when it has none.
+// closes it explicitly when it has none (or its device is not there).
 void OpenOrClosePort(int (*change)(int port, int device, int detach), int port, int device) {
   int result = device >= 0 ? change(port, static_cast<int16_t>(device), 0) : change(port, -1, 1);
   if (device >= 0 && result != 0) ShowPortsInUse();
+}
+
+// The device to open for a port; a port named after a device that is not
+// there adds a line to the text that names them.
+int DeviceToOpen(int configured, int count, const char* name, UINT lineId, char letter, std::string& missing) {
+  const PortDevice port = ResolvePortDevice(configured, count);
+  if (port.missing && name && *name) {
+    char line[160];
+    std::snprintf(line, sizeof line, LoadAppString(lineId).c_str(), letter, name);
+    missing += line;
+  }
+  return port.device;
 }
 
 int ChangeInput(int port, int device, int detach) {
@@ -72,8 +87,21 @@ void SetUpPorts() {
     g_engine.setShareFlag(kSharedFlagClaim);
     g_portsTaken = true;
   }
-  for (int k = 0; k < 2; ++k) OpenOrClosePort(ChangeInput, k, g_settings.inPorts[k]);
-  for (int k = 0; k < 4; ++k) OpenOrClosePort(ChangeOutput, k, g_settings.outPorts[k]);
+  std::string missing;
+  const int inCount = static_cast<int>(midiInGetNumDevs());
+  const int outCount = static_cast<int>(midiOutGetNumDevs());
+  for (int k = 0; k < 2; ++k) {
+    const int device = DeviceToOpen(g_settings.inPorts[k], inCount, g_settings.inPortName[k], IDS_PORT_IN_LINE,
+                                    static_cast<char>('A' + k), missing);
+    OpenOrClosePort(ChangeInput, k, device);
+  }
+  for (int k = 0; k < 4; ++k) {
+    const int device = DeviceToOpen(g_settings.outPorts[k], outCount, g_settings.portName[k], IDS_PORT_OUT_LINE,
+                                    static_cast<char>('A' + k), missing);
+    OpenOrClosePort(ChangeOutput, k, device);
+  }
+  if (!missing.empty())
+    ShowMessageById(g_app.frame, MB_OK | MB_ICONEXCLAMATION, IDS_PORT_DEVICES_MISSING, missing.c_str());
   TellPluginsEngineAndPorts();
   if (g_engine.openMIDIPort) g_engine.openMIDIPort();
   if (g_engine.openMIDIInPort) g_engine.openMIDIInPort(g_app.frame);

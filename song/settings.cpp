@@ -288,15 +288,13 @@ void ApplyDefault(AppSettings& s, const Row& row, const std::string& programFile
 void ReadPorts(AppSettings& s) {
   for (int k = 0; k < 4; ++k) {
     IniGetString("MIDIIF", PortKey("Port%dName", k + 1).c_str(), "", s.portName[k], kPortNameSize);
-    int device = FindMidiOutDevice(s.portName[k]);
-    if (device == kPortNotFound) device = IniGetInt("MIDIIF", PortKey("Port%d", k + 1).c_str(), 0);
-    s.outPorts[k] = device;
+    s.outPorts[k] = PortDeviceFromSettings(s.portName[k], FindMidiOutDevice(s.portName[k]),
+                                           IniGetInt("MIDIIF", PortKey("Port%d", k + 1).c_str(), 0));
   }
   for (int k = 0; k < 2; ++k) {
     IniGetString("MIDIIF", PortKey("INPort%dName", k + 1).c_str(), "", s.inPortName[k],
                  kPortNameSize);
-    int device = FindMidiInDevice(s.inPortName[k]);
-    s.inPorts[k] = device == kPortNotFound ? 0 : device;
+    s.inPorts[k] = PortDeviceFromSettings(s.inPortName[k], FindMidiInDevice(s.inPortName[k]), 0);
   }
 }
 
@@ -316,7 +314,8 @@ void WritePortName(const std::string& key, int device, char* lastName,
 
 void WritePorts(AppSettings& s) {
   for (int k = 0; k < 4; ++k) {
-    IniWriteInt("MIDIIF", PortKey("Port%d", k + 1).c_str(), s.outPorts[k]);
+    // A port whose device is away keeps the number stored with its name.
+    if (s.outPorts[k] != kPortNotFound) IniWriteInt("MIDIIF", PortKey("Port%d", k + 1).c_str(), s.outPorts[k]);
     WritePortName(PortKey("Port%dName", k + 1), s.outPorts[k], s.portName[k], MidiOutDeviceName);
   }
   for (int k = 0; k < 2; ++k)

@@ -251,16 +251,46 @@ TEST_F(SettingsTest, PortsByName) {
       "INPort1Name=NoSuchDevice\nINPort2Name=None\n");
   LoadSettings();
   EXPECT_EQ(-1, g_settings.outPorts[0]);
-  EXPECT_EQ(3, g_settings.outPorts[1]);  // name not found: the stored number
-  EXPECT_EQ(0, g_settings.inPorts[0]);   // name not found: device 0
+  // A named device that is not there stands for no other device.
+  EXPECT_EQ(kPortNotFound, g_settings.outPorts[1]);
+  EXPECT_EQ(kPortNotFound, g_settings.inPorts[0]);
   EXPECT_EQ(-1, g_settings.inPorts[1]);
   SaveSettings();
   EXPECT_EQ("None", Text("MIDIIF", "Port1Name"));
   EXPECT_EQ(-1, IniGetInt("MIDIIF", "Port1", 0));
+  // The device is away: its name and number stay as they were.
   EXPECT_EQ(3, IniGetInt("MIDIIF", "Port2", 0));
-  // Device 3 is not installed: its name stays as it was.
   EXPECT_EQ("NoSuchDevice", Text("MIDIIF", "Port2Name"));
   EXPECT_EQ("None", Text("MIDIIF", "INPort2Name"));
+}
+
+TEST_F(SettingsTest, PortsWithoutNamesTakeTheStoredNumbers) {
+  ini.Write("[MIDIIF]\nPort1=2\nPort2Name=\nINPort1Name=\n");
+  LoadSettings();
+  EXPECT_EQ(2, g_settings.outPorts[0]);
+  EXPECT_EQ(0, g_settings.outPorts[1]);
+  EXPECT_EQ(0, g_settings.inPorts[0]);
+}
+
+TEST(MidiPortsTest, APortOpensOnlyADeviceThatIsThere) {
+  struct Case {
+    int configured, count;
+    PortDevice expected;
+  };
+  const Case cases[] = {
+      {kPortNone, 0, {kPortNone, false}},     {0, 2, {0, false}},
+      {1, 2, {1, false}},                     {2, 2, {kPortNone, true}},
+      {0, 0, {kPortNone, true}},              {kPortNotFound, 3, {kPortNone, true}},
+  };
+  for (const Case& c : cases) {
+    const PortDevice got = ResolvePortDevice(c.configured, c.count);
+    EXPECT_EQ(got.device, c.expected.device) << c.configured << " of " << c.count;
+    EXPECT_EQ(got.missing, c.expected.missing) << c.configured << " of " << c.count;
+  }
+  EXPECT_EQ(4, PortDeviceFromSettings("Synth", 4, 1));
+  EXPECT_EQ(kPortNone, PortDeviceFromSettings("None", kPortNone, 1));
+  EXPECT_EQ(1, PortDeviceFromSettings("", kPortNotFound, 1));
+  EXPECT_EQ(kPortNotFound, PortDeviceFromSettings("Gone", kPortNotFound, 1));
 }
 
 TEST(MidiPortsTest, DeviceSearchByName) {
