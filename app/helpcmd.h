@@ -3,3 +3,6 @@
 #include <windows.h>
 
 void HelpCommand(HWND frame, int n);
+
+// The help file of item n (1-3) when the settings name none; null for others.
+const char* DefaultHelpFile(int n);

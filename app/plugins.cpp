@@ -62,7 +62,7 @@ void BindPluginEntries(ControllerPlugin& p) {
   p.engineAccess = BindOrdinal<decltype(p.engineAccess)>(m, 96);
   p.knowsControlFile = BindOrdinal<decltype(p.knowsControlFile)>(m, 100);
   p.information = BindOrdinal<decltype(p.information)>(m, 101);
-  p.entry102 = BindOrdinal<FARPROC>(m, 102);
+  p.resetControlData = BindOrdinal<decltype(p.resetControlData)>(m, 102);
   p.sendControlData = BindOrdinal<decltype(p.sendControlData)>(m, 103);
   p.entry127 = BindOrdinal<FARPROC>(m, 127);
   p.saveSettings = BindOrdinal<decltype(p.saveSettings)>(m, 128);

@@ -17,6 +17,7 @@ struct ControllerPlugin {
   // information record (ControllerInfo), and sending its control data.
   int (WINAPI* knowsControlFile)(uint16_t id, HGLOBAL head, int zero) = nullptr;   // 100
   int (WINAPI* information)(uint16_t id, void* info) = nullptr;                   // 101
+  int (WINAPI* resetControlData)(uint16_t id) = nullptr;                           // 102
   int (WINAPI* sendControlData)(uint16_t id, HWND dialog, int* progress, int total,
                                 int zero) = nullptr;                             // 103
   // Registration, set-up and start (bound at load, called in this order).
@@ -36,7 +37,7 @@ struct ControllerPlugin {
   void (WINAPI* frameClose)(uint16_t id) = nullptr;                              // 255
   // Bound for the plug-in's own use by other parts of the program.
   FARPROC entry72 = nullptr, entry76 = nullptr, entry77 = nullptr, entry90 = nullptr,
-          entry102 = nullptr, entry127 = nullptr;
+          entry127 = nullptr;
 };
 
 // Ordinal 76, called as the frame's menu opens: (id in the low word, menu,

@@ -140,6 +140,9 @@
 
 // Binding and MIDI port set-up.
 #define IDS_PORTS_IN_USE 1946
+#define IDS_PORT_DEVICES_MISSING 1939  // the ports whose devices are not there
+#define IDS_PORT_OUT_LINE 6610         // "%c: %s", port letter and device name
+#define IDS_PORT_IN_LINE 6611
 
 // File dialogs: the song open dialog (template 2000, load options 146, memo 1740).
 #define IDD_OPEN_TEMPLATE 2000
@@ -173,13 +176,144 @@
 // (save dialog ids above this line)
 
 // About box (300) and version lists.
+#define IDD_ABOUT 300
+#define IDC_ABOUT_SYSTEM 404        // the system version line
+#define IDC_ABOUT_RUNNING 407       // "Running on:"
+#define IDC_ABOUT_TEXT 418          // the version list
+#define IDS_ABOUT_CAPTION 6730      // after the product name
+#define IDS_SYSTEM_NT 6731
+#define IDS_SYSTEM_95 6732
+#define IDS_SYSTEM_WIN32S 6733
+#define IDS_VERSION_COMPONENT 6734  // labels of a version list entry
+#define IDS_VERSION_DESCRIPTION 6735
+#define IDS_VERSION_BUILD 6736
+#define IDS_VERSION_COPYRIGHT 6737
+#define IDS_VERSION_TRADEMARKS 6738
+#define IDS_VERSION_ERROR 6739      // a value the file lacks
 // (about ids above this line)
 
 // Print, mail, help and control-data send.
 // (print and mail ids above this line)
 
 // Web favourites (120, 121).
+#define IDD_FAVORITES 120
+#define IDD_FAVORITE_EDIT 121
+#define IDC_FAVORITE_LIST 1013           // names, in list order
+#define IDC_FAVORITE_ADD 1014
+#define IDC_FAVORITE_EDIT 1015
+#define IDC_FAVORITE_DELETE 1016
+#define IDC_FAVORITE_NAME 1010           // entry dialog
+#define IDC_FAVORITE_ADDRESS 1013        // entry dialog
+#define IDS_FAVORITE_DEFAULT_NAME 6790     // used when Web0 is missing or empty
+#define IDS_FAVORITE_DEFAULT_ADDRESS 6791
+#define IDS_FAVORITE_NAME_EQUALS 6792      // a name must not hold "="
 // (favourites ids above this line)
 
 // Menus and popup menus.
 // (menu ids above this line)
+
+// Set-up: MIDI interface and engine (1300, 1350, 128, 129 and its lists).
+#define IDD_INTERFACE 1300
+#define IDC_IFACE_OUT_A 1305             // output lists of ports A-D: 1305-1308
+#define IDC_IFACE_IN_A 1008              // MIDI input ports A, B: 1008, 1009
+#define IDC_IFACE_IN_B 1009
+#define IDC_IFACE_GS_A 1313              // radio rows A-D: GS 1313, LA 1317, PCM 1321
+#define IDC_IFACE_LA_A 1317
+#define IDC_IFACE_PCM_A 1321
+#define IDC_IFACE_ENGINE 1325
+#define IDC_IFACE_SMPU 1310
+#define IDC_IFACE_POINTPLAY 1042
+#define IDC_IFACE_MMEDIA 1043
+#define IDD_SMPU_OPTIONS 1350
+#define IDC_SMPU_ALLNOTESOFF 1355        // OptionSW 0x01
+#define IDC_SMPU_SENSING 1356            // 0x02
+#define IDC_SMPU_NOTEOFF_80 1357         // 0x04 clear
+#define IDC_SMPU_NOTEOFF_90 1361         // 0x04 set
+#define IDC_SMPU_RETRIGGER 1358          // 0x08
+#define IDC_SMPU_REALTIME 1360           // [MIDIIF] RealTime
+#define IDC_SMPU_MONITOR_FIRST 1362      // monitored kinds 1362-1369
+#define IDD_POINTPLAY 128
+#define IDC_CHASE_CHANPRESS 1036
+#define IDC_CHASE_KEYPRESS 1037
+#define IDC_CHASE_CONTROL 1038
+#define IDC_CHASE_PROGRAM 1039
+#define IDC_CHASE_BEND 1040
+#define IDC_CHASE_SYSEX 1041
+#define IDC_TRUANT_CHANPRESS 1021
+#define IDC_TRUANT_KEYPRESS 1022
+#define IDC_TRUANT_BEND 1023
+#define IDC_TRUANT_PROGRAM 1024
+#define IDC_TRUANT_MODULATION 1026
+#define IDC_TRUANT_EXPRESSION 1028
+#define IDC_TRUANT_VOLUME 1033
+#define IDC_TRUANT_PAN 1034
+#define IDC_EXCLWAIT 1682
+#define IDC_EXCLWAIT_SPIN 1688
+#define IDD_MMEDIA 129
+#define IDC_MMEDIA_ON 1004
+#define IDC_MMEDIA_OFF 1005
+#define IDC_MMEDIA_START_MCI 1042        // buttons opening the four command lists
+#define IDC_MMEDIA_START_RUN 1043
+#define IDC_MMEDIA_END_MCI 1044
+#define IDC_MMEDIA_END_RUN 1045
+#define IDD_CMDLIST_START_MCI 130
+#define IDD_CMDLIST_START_RUN 2053
+#define IDD_CMDLIST_END_MCI 2052
+#define IDD_CMDLIST_END_RUN 2054
+#define IDC_CMDLIST_1 1010               // entries 0-5: 1010, 1013, 1015, 1011, 1014, 1053
+#define IDC_CMDLIST_2 1013
+#define IDC_CMDLIST_3 1015
+#define IDC_CMDLIST_4 1011
+#define IDC_CMDLIST_5 1014
+#define IDC_CMDLIST_6 1053
+#define IDS_IFACE_NONE 1301              // the port list entry of no device
+#define IDS_ENGINE_REFUSED_ON_NT 6300
+#define IDS_ENGINE_NO_SMPU_DRIVER 6301
+#define IDS_ENGINE_NEEDS_SMPU_PORTS 6302
+// (interface set-up ids above this line)
+
+// Set-up: sound modules (1760).
+#define IDD_SOUND_MODULES 1760
+#define IDC_SOUNDMOD_RESET_GROUP 1761
+#define IDC_SOUNDMOD_RESET_GM 1762
+#define IDC_SOUNDMOD_RESET_GS 1763
+#define IDC_SOUNDMOD_RESET_XG 1764
+#define IDC_SOUNDMOD_RESET_CM64 1765
+#define IDC_SOUNDMOD_LIST1 1768          // positions 1-4: 1768-1771
+#define IDC_SOUNDMOD_OPTIONS1 1772       // 1772-1775
+#define IDC_SOUNDMOD_GROUP1 1776         // 1776-1779
+#define IDC_SOUNDMOD_LAST 1779
+#define IDS_GM_RESET_SEQUENCE 1994
+#define IDS_XG_RESET_SEQUENCE 1996
+#define IDS_SOUNDMOD_NONE 1760           // the list entry of no module
+// (sound module ids above this line)
+
+// Set-up: time code (1650, 1610) and tuning (1600).
+#define IDD_TUNING 1600
+#define IDC_TUNING_AGAIN 1601            // "もう一度"
+#define IDD_SMPTE_MODE 1610
+#define IDC_SMPTE_FIRST_FIXED 1611       // 1611-1626 in the fixed system font
+#define IDC_SMPTE_LAST_FIXED 1626
+#define IDC_SMPTE_MODE_24 1617           // modes 0-3: 1617-1620
+#define IDC_SMPTE_MODE_25 1618
+#define IDC_SMPTE_MODE_29D 1619
+#define IDC_SMPTE_MODE_30 1620
+#define IDC_SMPTE_MODE_29 1627           // mode 4
+#define IDC_SMPTE_HOUR 1621              // 1621-1625: hour, minute, second, frame, bit
+#define IDC_SMPTE_MIN 1622
+#define IDC_SMPTE_SEC 1623
+#define IDC_SMPTE_FRAME 1624
+#define IDC_SMPTE_BIT 1625
+#define IDC_SMPTE_HOUR_SPIN 1629         // 1629-1633, each beside the edit 8 lower
+#define IDC_SMPTE_BIT_SPIN 1633
+#define IDD_SMPTE_GENERATE 1650
+#define IDC_SMPTE_CAPTION 1651
+#define IDC_SMPTE_STARTSTOP 1653
+#define IDC_SMPTE_MODE_BUTTON 1655       // "SMPTEモードの設定..."
+#define IDC_SMPTE_TIME_LABEL 1656
+#define IDC_SMPTE_TIME 1657
+#define IDS_SMPTE_READY 1907             // caption while stopped
+#define IDS_SMPTE_RUNNING 1908           // caption while generating
+#define IDS_SMPTE_START 1652             // button text while stopped
+#define IDS_SMPTE_STOP 1654              // button text while generating
+// (time code ids above this line)

@@ -39,9 +39,6 @@ VersionValue QueryString(const std::vector<char>& block, const char* name) {
     value.text.assign(text, strnlen(text, length));
   } else {
     value.error = GetLastError();
-    // Asking for a string the resource lacks leaves no code on some systems;
-    // the entry still has to say why the value is missing.
-    if (value.error == 0) value.error = ERROR_RESOURCE_NAME_NOT_FOUND;
   }
   return value;
 }

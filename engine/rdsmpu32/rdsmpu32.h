@@ -188,9 +188,22 @@ SMPUAPI SMPURESULT WINAPI SMPUPanic(short handle);
 SMPUAPI SMPURESULT WINAPI SMPUGetCurTime(short handle, DWORD* time);
 // The frame type is read from hms->frameType.
 SMPUAPI SMPURESULT WINAPI SMPUTimeUnit2Hms(DWORD time, SMPUHMS* hms);
+// SMPU_HMS_CONVERTED, or the SMPU_HMS_* bits of every field the interface
+// cannot count (time unchanged); SMPU_ERR_PARAM for a null record or time,
+// an unknown frame type or bits of 30000 or more.
 SMPUAPI SMPURESULT WINAPI SMPUHms2TimeUnit(const SMPUHMS* hms, DWORD* time);
-// Sets the sequencer time.
+#define SMPU_HMS_CONVERTED 0x01
+#define SMPU_HMS_HOURS 0x02     // hours above 23
+#define SMPU_HMS_MINUTES 0x04   // minutes above 59
+#define SMPU_HMS_SECONDS 0x08   // seconds above 59
+#define SMPU_HMS_FRAMES 0x10    // no such frame at this frame type
+#define SMPU_HMS_DROPPED 0x20   // a frame drop-frame counting skips
+// Sets the sequencer time, and the time code generator's.
 SMPUAPI SMPURESULT WINAPI SMPUSetTC(short handle, const SMPUHMS* hms);
+// The time code generator: from the current time, the device time runs
+// (SMPUGetCurTime follows it while the sequencer does not play) and MIDI
+// time code quarter frames (0xF1) go out on port A until SMPUTCStop, which
+// leaves the time where the generator was.
 SMPUAPI SMPURESULT WINAPI SMPUTCStart(short handle);
 SMPUAPI SMPURESULT WINAPI SMPUTCStop(short handle);
 // Song position (sixteenths) to ticks of 1/480 quarter.

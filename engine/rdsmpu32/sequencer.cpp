@@ -133,6 +133,7 @@ void ClockStep(SMPUCALLBACK& send, SMPUCALLBACK& recv) {
   if (s.seqStatus == SMPU_SEQ_PLAYING) s.curTime += (now - s.lastMs) * 24;
   s.lastMs = now;
   PlayDue();
+  SendDueQuarterFrames();
   if (s.reportIntervalMs > 0 && now - s.lastReportMs >= static_cast<DWORD>(s.reportIntervalMs)) {
     s.lastReportMs = now;
     RaiseEvents(SMPU_EV_REPORT);

@@ -67,6 +67,11 @@ struct SmpuState {
   uint32_t waitCarry = 0;   // remainder of tick-to-unit conversion (x code)
   uint8_t sounding[2][16][16] = {};  // port, channel, key bitset
 
+  // Time code generator (tcRunning): it counts from tcBase at tcStartMs
+  // (timeGetTime) and has sent tcSent quarter frames since.
+  DWORD tcBase = 0, tcStartMs = 0, tcSent = 0;
+  WORD tcFrameType = 3;
+
   // Recording.
   DWORD recLast = 0;        // device time of the last recorded event
   uint32_t recCarry = 0;
@@ -106,6 +111,12 @@ void ResetSequencer();
 void StopClock();
 // Runs the clock's next step now rather than at its next tick.
 void WakeClock();
+
+// Time code (timecode.cpp), under the lock. The device time: the running
+// generator's while the sequencer does not play.
+DWORD DeviceTime();
+// The generator's quarter frames that are due, on port A.
+void SendDueQuarterFrames();
 
 // Recording (recording.cpp).
 void CALLBACK SmpuMidiInProc(HMIDIIN, UINT msg, DWORD_PTR, DWORD_PTR p1, DWORD_PTR p2);

@@ -174,7 +174,7 @@ extern "C" int WINAPI SetPlayMode(int flags, int mode, int filter, int recordCla
   SMPUHMS hms{static_cast<WORD>(hours), static_cast<WORD>(minutes), static_cast<WORD>(seconds),
               static_cast<WORD>(frames), static_cast<WORD>(bits), static_cast<WORD>(frameType)};
   DWORD offset = 0;
-  g_rds.smpteOffset = SMPUHms2TimeUnit(&hms, &offset) >= 0 ? offset : 0;
+  g_rds.smpteOffset = SMPUHms2TimeUnit(&hms, &offset) == SMPU_HMS_CONVERTED ? offset : 0;
   if (RdsOpen()) SetRecordFilters(recordClasses, channelMask);
   return 0;
 }

@@ -5,12 +5,13 @@
 # Windows version; the shared prefix keeps Wine's default. ZK_PREFIX names a
 # prefix of its own for a program that writes into the Windows folder.
 # ZK_VIRTUAL_WINMM=1 loads the winmm.dll found beside the program (the
-# virtual MIDI device) in place of the system's.
+# virtual MIDI device) in place of the system's, and a MAPI32.DLL found there
+# (the tests' simple MAPI) before the system's.
 build="$1"; shift
 # shellcheck source=env.sh
 . "$(dirname "$0")/env.sh" "$build"
 if [ "${ZK_VIRTUAL_WINMM:-}" = 1 ]; then
-  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winmm=n"
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winmm=n;mapi32=n,b"
 fi
 prefix_name="${ZK_PREFIX:-${ZK_WINVER:-}}"
 if [ -n "$prefix_name" ]; then
