@@ -13,6 +13,8 @@
 #include "settings.h"
 #include "stepeditdata.h"
 #include "stepwnd.h"
+#include "plugins.h"
+#include "testplugins.h"
 #include "testsupport.h"
 #include "windownav.h"
 #include "zk/messages.h"
@@ -171,6 +173,33 @@ TEST_F(PassedOnTest, DuringAPlayOrWhileBusyNothingIsPassedOn) {
     SendMessageA(g_app.frame, WM_COMMAND, id, 0);
   g_play.busyFlag = 0;
   EXPECT_TRUE(g_received.empty()) << Show(g_received);
+}
+
+TEST_F(PassedOnTest, PluginCommandsReachThePluginsInEveryPlayState) {
+  InProcessTestPlugin plugin;
+  ASSERT_TRUE(plugin.Loaded());
+  const std::string id = std::to_string(g_plugins[0].id);
+  plugin.ClearCalls();
+  g_received.clear();
+  // The notification code rides in the high word of the plug-in's first
+  // argument.
+  SendMessageA(g_app.frame, WM_COMMAND, MAKEWPARAM(4111, 1), 0);
+  SendMessageA(g_app.frame, WM_COMMAND, 2621, 0);
+  EXPECT_EQ(Show(g_received), Show({{WM_COMMAND, 4111, 0}}));
+
+  const EngineEntries saved = g_engine;
+  g_engine.checkPlaying = AlwaysPlaying;
+  g_received.clear();
+  SendMessageA(g_app.frame, WM_COMMAND, 4300, 0);
+  g_engine = saved;
+  EXPECT_TRUE(g_received.empty()) << Show(g_received);
+
+  std::vector<std::string> commands;
+  for (const std::string& call : plugin.Calls())
+    if (call.rfind("Command ", 0) == 0) commands.push_back(call);
+  const std::vector<std::string> expected = {"Command " + id + " 1 4111 0", "Command " + id + " 0 2621 0",
+                                             "Command " + id + " 0 4300 0"};
+  EXPECT_EQ(commands, expected);
 }
 
 }  // namespace

@@ -131,6 +131,10 @@ void WINAPI PluginMenu2(uint16_t id, HWND window, HMENU menu, int value, int zer
 
 // The frame's menu opening: the whole id word (the id sits in its low word),
 // whether a real menu came, and the busy state.
+void WINAPI PluginCommand(uint32_t idAndCode, HWND stepEditor, int command, int zero) {
+  LogCall(TESTPLUGIN_NAME " Command %u %u %d %d", LOWORD(idAndCode), HIWORD(idAndCode), command, zero);
+}
+
 void WINAPI PluginMenuState(uint32_t id, HMENU menu, int busy) {
   LogCall(TESTPLUGIN_NAME " MenuState %u %d %d", id, IsMenu(menu) ? 1 : 0, busy);
 }
