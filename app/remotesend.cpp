@@ -4,6 +4,7 @@
 
 #include "appglobals.h"
 #include "engine.h"
+#include "midisend.h"
 #include "settings.h"
 
 size_t SysExLengthInBlock(const uint8_t* block, size_t size) {
@@ -34,8 +35,7 @@ void SendRemoteSysEx(WPARAM port, LPARAM mapping) {
 }
 
 void SendRemoteShort(WPARAM packed) {
-  if (g_app.portsUnavailable || !g_engine.midiOutImmMsg) return;
   const uint32_t w = static_cast<uint32_t>(packed);
-  g_engine.midiOutImmMsg(static_cast<int>(w >> 24), static_cast<int>((w >> 16) & 0xFF),
-                         static_cast<int>((w >> 8) & 0x7F), static_cast<int>(w & 0x7F));
+  SendMidiNow(static_cast<int>(w >> 24), static_cast<int>((w >> 16) & 0xFF), static_cast<int>((w >> 8) & 0x7F),
+              static_cast<int>(w & 0x7F));
 }
