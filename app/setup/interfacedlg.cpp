@@ -177,14 +177,6 @@ INT_PTR CALLBACK InterfaceDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-INT_PTR RunSetupSubDialog(int dialogId, DLGPROC proc, HWND parent, LPARAM param) {
-  const uint32_t previous = g_stepDialogs.currentDialogId;
-  g_stepDialogs.currentDialogId = static_cast<uint32_t>(dialogId);
-  const INT_PTR result = DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(dialogId), parent, proc, param);
-  g_stepDialogs.currentDialogId = previous;
-  return result < 0 ? 0 : result;
-}
-
 void OpenInterfaceDialog(HINSTANCE, HWND owner) {
   const uint32_t wasBusy = g_play.busyFlag;
   g_play.busyFlag = 1;

@@ -6,7 +6,3 @@
 // Closes the engine's ports, runs dialog 1300, then - whatever the user
 // chose - saves the settings, rebinds the engine and sets the ports up again.
 void OpenInterfaceDialog(HINSTANCE instance, HWND owner);
-
-// Runs a sub-dialog modally over the dialog that opens it (so that one stays
-// disabled meanwhile), as the current dialog; 0 when it could not be made.
-INT_PTR RunSetupSubDialog(int dialogId, DLGPROC proc, HWND parent, LPARAM param = 0);

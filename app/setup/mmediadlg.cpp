@@ -60,7 +60,7 @@ INT_PTR CALLBACK CommandListDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
 }
 
 void OpenCommandList(HWND parent, int dialogId, CommandTable table) {
-  if (RunSetupSubDialog(dialogId, CommandListDlgProc, parent, reinterpret_cast<LPARAM>(table)) == 1) SaveSettings();
+  if (RunSetupDialog(dialogId, CommandListDlgProc, reinterpret_cast<LPARAM>(table), parent) == 1) SaveSettings();
 }
 
 BOOL OnInit(HWND dialog) {
@@ -107,5 +107,5 @@ INT_PTR CALLBACK MultimediaDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 void OpenMultimediaDialog(HWND parent) {
-  if (RunSetupSubDialog(IDD_MMEDIA, MultimediaDlgProc, parent) == 1) SaveSettings();
+  if (RunSetupDialog(IDD_MMEDIA, MultimediaDlgProc, 0, parent) == 1) SaveSettings();
 }

@@ -125,6 +125,6 @@ INT_PTR CALLBACK PointPlayDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 void OpenPointPlayDialog(HWND parent) {
   PointPlayValues values;
-  if (RunSetupSubDialog(IDD_POINTPLAY, PointPlayDlgProc, parent, reinterpret_cast<LPARAM>(&values)) == 1)
+  if (RunSetupDialog(IDD_POINTPLAY, PointPlayDlgProc, reinterpret_cast<LPARAM>(&values), parent) == 1)
     SaveSettings();
 }

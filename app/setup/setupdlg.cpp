@@ -8,9 +8,12 @@
 #include "shellutil.h"
 
 INT_PTR RunSetupDialog(int dialogId, DLGPROC proc, LPARAM param, HWND owner) {
+  // A dialog opened from another gives the id back when it ends.
+  const uint32_t previous = g_stepDialogs.currentDialogId;
   g_stepDialogs.currentDialogId = static_cast<uint32_t>(dialogId);
-  HWND parent = g_app.frame ? g_app.frame : owner;
-  const INT_PTR result = DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(dialogId), parent, proc, param);
+  const INT_PTR result =
+      DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(dialogId), owner ? owner : g_app.frame, proc, param);
+  g_stepDialogs.currentDialogId = previous;
   return result < 0 ? 0 : result;
 }
 

@@ -6,9 +6,9 @@
 #pragma once
 #include <windows.h>
 
-// Records dialogId as the current dialog and runs it over the frame (owner
-// when the frame is not there). Returns the dialog's end value, 0 when it
-// could not be made.
+// Records dialogId as the current dialog (the previous one comes back when
+// it ends) and runs it over owner, or the frame when owner is null. Returns
+// the dialog's end value, 0 when it could not be made.
 INT_PTR RunSetupDialog(int dialogId, DLGPROC proc, LPARAM param = 0, HWND owner = nullptr);
 
 // WM_INITDIALOG: centres the dialog over the frame and subclasses the given

@@ -94,4 +94,4 @@ INT_PTR CALLBACK SmpuOptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-void OpenSmpuOptionsDialog(HWND parent) { RunSetupSubDialog(IDD_SMPU_OPTIONS, SmpuOptionsDlgProc, parent); }
+void OpenSmpuOptionsDialog(HWND parent) { RunSetupDialog(IDD_SMPU_OPTIONS, SmpuOptionsDlgProc, 0, parent); }

@@ -136,11 +136,7 @@ void CopyStartTimeToSong() {
 
 // Runs dialog 1610 over the generate dialog, which waits disabled meanwhile.
 void OpenModeDialog(HWND generateDialog) {
-  EnableWindow(generateDialog, FALSE);
   const INT_PTR result = RunSetupDialog(IDD_SMPTE_MODE, SmpteModeDlgProc, 0, generateDialog);
-  EnableWindow(generateDialog, TRUE);
-  SetActiveWindow(generateDialog);
-  g_stepDialogs.currentDialogId = IDD_SMPTE_GENERATE;
   if (result != 1) return;
   CopyStartTimeToSong();
   SetSongModified();

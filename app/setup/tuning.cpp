@@ -17,9 +17,11 @@ void SendToAllSlots(int velocity) {
   for (int slot = 0; slot < kChannelSlots; ++slot) SendMidiNow(0x90, slot, kTuningKey, velocity);
 }
 
+// The tick count moves in whole steps: one step more makes sure the full
+// time has passed however late in its step the wait began.
 void WaitTone() {
   const DWORD start = GetTickCount();
-  while (GetTickCount() - start < kToneMs) Sleep(1);
+  while (GetTickCount() - start <= kToneMs) Sleep(1);
 }
 
 BOOL OnCommand(HWND dialog, WPARAM wParam) {
