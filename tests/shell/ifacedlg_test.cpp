@@ -592,10 +592,11 @@ TEST(InterfaceDialogProcessTest, ANewUserSeesTheThreeEnginesAndOkWritesThePortsA
             (std::vector<std::string>{kSmpuTitle, kStreamTitle, kTimerTitle}));
   EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_IFACE_ENGINE, CB_GETCURSEL, 0, 0), 1);
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-  // The engine choices are written after the ports and the engine.
+  // The program writes its keys one by one while the test reads: each is
+  // waited for.
   EXPECT_TRUE(WaitForSetting("Play", "Applet3", "ZKMME.DLL"));
-  EXPECT_EQ(SettingsValue("Play", "Applet"), "ZKPOLY.DLL");
-  EXPECT_EQ(SettingsValue("MIDIIF", "Port1Name"), "Virtual Out A");
+  EXPECT_TRUE(WaitForSetting("Play", "Applet", "ZKPOLY.DLL")) << SettingsValue("Play", "Applet");
+  EXPECT_TRUE(WaitForSetting("MIDIIF", "Port1Name", "Virtual Out A")) << SettingsValue("MIDIIF", "Port1Name");
   EXPECT_TRUE(program.Dialogs().empty());
   EXPECT_TRUE(program.Close());
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -23,7 +24,7 @@ std::string DescribeSongFile(const std::string& path) {
   if (!read || bytes.size() < sizeof(SongHeader) || std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0)
     return "damaged";
   uint16_t count = 0;
-  std::memcpy(&count, bytes.data() + 520, sizeof count);
+  std::memcpy(&count, bytes.data() + offsetof(SongHeader, trackCount), sizeof count);
   int tracks = count ? count : 18;
   std::vector<StoredTrack> stored(tracks);
   if (!FindStoredTracks(bytes.data(), bytes.size(), tracks, stored.data())) return "damaged";
