@@ -557,15 +557,6 @@ HWND OpenInterfaceIn(ShellProcess& program) {
   return nullptr;
 }
 
-bool WaitForSetting(const char* section, const char* key, const std::string& value) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 30000) {
-    if (SettingsValue(section, key) == value) return true;
-    Sleep(100);
-  }
-  return false;
-}
-
 // A list's texts, asked of the program's own process: each entry chosen in
 // turn and the list's text read (its items' texts do not cross processes).
 std::vector<std::string> RemoteListTexts(HWND dialog, int id) {
@@ -594,9 +585,9 @@ TEST(InterfaceDialogProcessTest, ANewUserSeesTheThreeEnginesAndOkWritesThePortsA
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   // The program writes its keys one by one while the test reads: each is
   // waited for.
-  EXPECT_TRUE(WaitForSetting("Play", "Applet3", "ZKMME.DLL"));
-  EXPECT_TRUE(WaitForSetting("Play", "Applet", "ZKPOLY.DLL")) << SettingsValue("Play", "Applet");
-  EXPECT_TRUE(WaitForSetting("MIDIIF", "Port1Name", "Virtual Out A")) << SettingsValue("MIDIIF", "Port1Name");
+  EXPECT_TRUE(WaitForSettingsValue("Play", "Applet3", "ZKMME.DLL"));
+  EXPECT_TRUE(WaitForSettingsValue("Play", "Applet", "ZKPOLY.DLL")) << SettingsValue("Play", "Applet");
+  EXPECT_TRUE(WaitForSettingsValue("MIDIIF", "Port1Name", "Virtual Out A")) << SettingsValue("MIDIIF", "Port1Name");
   EXPECT_TRUE(program.Dialogs().empty());
   EXPECT_TRUE(program.Close());
 }
@@ -635,7 +626,7 @@ TEST_F(Windows95InterfaceTest, TheStreamEngineIsAccepted) {
   EXPECT_EQ(program.Dialogs().size(), 1u);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(WaitForSetting("Play", "Applet", "ZKPOLY.DLL"));
+  EXPECT_TRUE(WaitForSettingsValue("Play", "Applet", "ZKPOLY.DLL"));
   EXPECT_TRUE(program.Dialogs().empty());
   EXPECT_TRUE(program.Close());
 }

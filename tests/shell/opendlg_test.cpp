@@ -606,7 +606,7 @@ TEST_F(OldStyleOpenTest, OnWindowsNT351TheOldDialogPreviewsTheTitleAndOpensTheSo
   for (const DWORD start = GetTickCount(); GetTickCount() - start < 30000 && TitleOf(frame) != caption;) Sleep(100);
   EXPECT_EQ(TitleOf(frame), caption);
   EXPECT_TRUE(program.Dialogs().empty());
-  EXPECT_EQ(SettingsValue("Files", "LastOpen1"), song);
+  EXPECT_TRUE(WaitForSettingsValue("Files", "LastOpen1", song)) << SettingsValue("Files", "LastOpen1");
   EXPECT_TRUE(program.Close());
   EXPECT_EQ(program.ExitCode(), 0u);
 }

@@ -80,6 +80,15 @@ std::string SettingsValue(const char* section, const char* key) {
   return buf;
 }
 
+bool WaitForSettingsValue(const char* section, const char* key, const std::string& value, DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < limitMs) {
+    if (SettingsValue(section, key) == value) return true;
+    Sleep(100);
+  }
+  return SettingsValue(section, key) == value;
+}
+
 std::string ProgramPath() {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, sizeof path);

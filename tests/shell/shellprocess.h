@@ -13,6 +13,9 @@ void WriteSettings(const std::string& text);
 std::string ReadSettings();
 // [section] key of the settings file as the program left it.
 std::string SettingsValue(const char* section, const char* key);
+// Another program writes its keys one by one: waits until the key holds
+// value; false when it does not within the limit.
+bool WaitForSettingsValue(const char* section, const char* key, const std::string& value, DWORD limitMs = 30000);
 
 // zkfw32.exe beside this test program.
 std::string ProgramPath();
