@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "appglobals.h"
+#include "cp932text.h"
+#include "dlgedit.h"
 #include "inifile.h"
 #include "msgbox.h"
 #include "resource.h"
@@ -17,19 +19,6 @@ namespace {
 // A stored value: name, "=", address, each at most what a buffer holds.
 constexpr int kValueSize = 2 * kFavoriteBlockSize;
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// At most max bytes, never ending in half a double-byte character.
-std::string CutText(const std::string& text, size_t max) {
-  if (text.size() <= max) return text;
-  size_t end = 0;
-  while (end < max) {
-    const size_t step = IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-    if (end + step > max) break;
-    end += step;
-  }
-  return text.substr(0, end);
-}
 
 }  // namespace
 
@@ -44,8 +33,8 @@ bool SplitFavoriteValue(const std::string& value, FavoriteEntry* entry) {
   // one found is a real one.
   const size_t at = value.find('=');
   if (at == std::string::npos) return false;
-  entry->name = CutText(value.substr(0, at), kFavoriteTextMax);
-  entry->address = CutText(value.substr(at + 1), kFavoriteTextMax);
+  entry->name = CutCp932Text(value.substr(0, at), kFavoriteTextMax);
+  entry->address = CutCp932Text(value.substr(at + 1), kFavoriteTextMax);
   return true;
 }
 
@@ -61,8 +50,8 @@ std::vector<FavoriteEntry> FavoriteListFromValues(const std::vector<std::string>
     const std::string value = n < static_cast<int>(values.size()) ? values[n] : std::string();
     FavoriteEntry entry;
     if (n == 0 && value.empty()) {
-      entry.name = CutText(fallback.name, kFavoriteTextMax);
-      entry.address = CutText(fallback.address, kFavoriteTextMax);
+      entry.name = CutCp932Text(fallback.name, kFavoriteTextMax);
+      entry.address = CutCp932Text(fallback.address, kFavoriteTextMax);
       list.push_back(entry);
     } else if (SplitFavoriteValue(value, &entry)) {
       list.push_back(entry);
@@ -129,7 +118,7 @@ void FavoriteAddressBlocks::Set(int position, const std::string& address) {
   if (position < 0 || position >= kFavoriteCount || !blocks_[position]) return;
   char* p = static_cast<char*>(GlobalLock(blocks_[position]));
   if (!p) return;
-  const std::string cut = CutText(address, kFavoriteTextMax);
+  const std::string cut = CutCp932Text(address, kFavoriteTextMax);
   std::memset(p, 0, kFavoriteBlockSize);
   std::memcpy(p, cut.data(), cut.size());
   GlobalUnlock(blocks_[position]);
@@ -314,15 +303,7 @@ INT_PTR CALLBACK FavoriteEditDlgProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_INITDIALOG:
       return OnEntryInit(dialog);
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        OnEntryOk(dialog);
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      break;
+      return StepDialogOkCancel(dialog, wParam, OnEntryOk);
   }
   return FALSE;
 }

@@ -4,7 +4,6 @@
 
 #include "msgbox.h"
 #include "pathname.h"
-#include "printcmd.h"
 #include "programstate.h"
 #include "resource.h"
 #include "songfile.h"

@@ -5,17 +5,9 @@
 #include "programstate.h"
 #include "resource.h"
 #include "songfile.h"
-#include "songmodel.h"
-#include "stepservices.h"
 
 std::string PrintCommandLine(const std::string& program, const std::string& songCopy) {
   return program + " /D \"" + songCopy + "\"";
-}
-
-int WriteSongCopy(HWND frame, const char* path) {
-  UpdateSongSize(frame);
-  RenumberAllSameMeasureRefs();
-  return WriteSongFile(frame, path);
 }
 
 void PrintCommand(HWND frame) {

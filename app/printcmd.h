@@ -9,9 +9,3 @@ void PrintCommand(HWND frame);
 // The printing program's command line: the program, "/D" and the song copy
 // in double quotes.
 std::string PrintCommandLine(const std::string& program, const std::string& songCopy);
-
-// Writes the open song to path as a save would: sizes recounted and the
-// same-measure references rebuilt first, so the copy is never damaged by
-// stale track sizes. The write result (SongWriteResult); the writer reports
-// its own failure.
-int WriteSongCopy(HWND frame, const char* path);

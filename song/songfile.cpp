@@ -97,10 +97,19 @@ int WriteSongFile(HWND frame, const char* path) {
   return kWriteOk;
 }
 
-int SaveSong(HWND frame) {
-  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+void PrepareSongForWrite(HWND frame) {
   UpdateSongSize(frame);
   RenumberAllSameMeasureRefs();
+}
+
+int WriteSongCopy(HWND frame, const char* path) {
+  PrepareSongForWrite(frame);
+  return WriteSongFile(frame, path);
+}
+
+int SaveSong(HWND frame) {
+  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  PrepareSongForWrite(frame);
   std::string current = g_song.fileName;
   // Write beside the file first, so that a failed write never damages it.
   std::string temp = PathFolder(current) + (g_song.backupSwitch ? "zkfw.tmp" : "zkfw$new.tmp");

@@ -10,6 +10,12 @@ enum SongWriteResult { kWriteOk = 0, kWriteCreateFailed = 3, kWriteShort = 4 };
 
 // Writes the open song to path. Reports its own failure in a message box.
 int WriteSongFile(HWND frame, const char* path);
+// Brings the song's sizes and same-measure references up to date, as every
+// write of a whole song needs first.
+void PrepareSongForWrite(HWND frame);
+// Writes a copy of the open song to path as a save would (prepared first,
+// so stale sizes never damage it). The write result.
+int WriteSongCopy(HWND frame, const char* path);
 // Writes the open song under its current name, in the chosen save type (the
 // own format, or an export slot's), keeping the previous file as ".BAK" when
 // the backup switch is on. A failed save leaves the previous file as it was.

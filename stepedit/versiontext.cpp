@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "appglobals.h"
+#include "cp932text.h"
 #include "resource.h"
 
 namespace {
@@ -50,7 +51,6 @@ std::string ValueText(const VersionValue& value) {
   return text;
 }
 
-bool IsLeadByte932(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 }  // namespace
 
@@ -96,18 +96,8 @@ bool AppendToTextBlock(char* block, size_t size, const std::string& text) {
   size_t used = strnlen(block, size);
   if (used == size) block[--used] = '\0';
   const size_t room = size - 1 - used;
-  size_t n = text.size();
-  if (n > room) {
-    // Cut where a character starts: never leave half of a double-byte one.
-    size_t cut = 0;
-    for (size_t i = 0; i < room;) {
-      size_t step = IsLeadByte932(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-      if (i + step > room) break;
-      i += step;
-      cut = i;
-    }
-    n = cut;
-  }
+  // Cut where a character starts: never leave half of a double-byte one.
+  const size_t n = Cp932CutLength(text.data(), text.size(), room);
   std::memcpy(block + used, text.data(), n);
   block[used + n] = '\0';
   return n == text.size();

@@ -15,8 +15,6 @@ constexpr int kAppletTextSize = 40;  // what GetAppletType writes at most
 
 bool SameFileName(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 }  // namespace
 
 bool DescribeEngineLibrary(const std::string& file, bool wantTexts, EngineDescription& out) {
@@ -88,13 +86,3 @@ UINT CheckEngineChoice(const EngineChoice& choice, const std::function<int(int d
 
 bool IsWindowsNtVersion(DWORD version) { return (version & 0x80000000) == 0; }
 
-std::string CutCommandText(const std::string& text, size_t maxBytes) {
-  if (text.size() <= maxBytes) return text;
-  size_t end = 0;
-  while (end < maxBytes) {
-    const size_t step = IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-    if (end + step > maxBytes) break;
-    end += step;
-  }
-  return text.substr(0, end);
-}

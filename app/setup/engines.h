@@ -78,7 +78,3 @@ UINT CheckEngineChoice(const EngineChoice& choice, const std::function<int(int d
 
 // True for a GetVersion word of Windows NT.
 bool IsWindowsNtVersion(DWORD version);
-
-// At most maxBytes of a code page 932 text, never ending in half a
-// double-byte character.
-std::string CutCommandText(const std::string& text, size_t maxBytes);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "cp932text.h"
+#include "dlgedit.h"
 #include "engines.h"
 #include "interfacedlg.h"
 #include "resource.h"
@@ -36,7 +38,7 @@ void OnListOk(HWND dialog) {
     HWND field = GetDlgItem(dialog, kEntryFields[i]);
     std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(field)) + 2, '\0');
     GetWindowTextA(field, text.data(), static_cast<int>(text.size()));
-    lstrcpynA(entries[i], CutCommandText(text.data(), kCommandTextMax).c_str(), kPathTextSize);
+    lstrcpynA(entries[i], CutCp932Text(text.data(), kCommandTextMax).c_str(), kPathTextSize);
   }
   EndDialog(dialog, 1);
 }
@@ -46,15 +48,7 @@ INT_PTR CALLBACK CommandListDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_INITDIALOG:
       return OnListInit(dialog, lParam);
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:
-          OnListOk(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
-      }
-      break;
+      return StepDialogOkCancel(dialog, wParam, OnListOk);
   }
   return FALSE;
 }

@@ -108,15 +108,7 @@ INT_PTR CALLBACK PointPlayDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_NOTIFY:
       return ForwardSpinDelta(dialog, lParam);
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:
-          OnOk(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
-      }
-      break;
+      return StepDialogOkCancel(dialog, wParam, OnOk);
   }
   return FALSE;
 }

@@ -1,5 +1,6 @@
 #include "smpuoptdlg.h"
 
+#include "dlgedit.h"
 #include "engine.h"
 #include "interfacedlg.h"
 #include "resource.h"
@@ -79,15 +80,7 @@ INT_PTR CALLBACK SmpuOptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_INITDIALOG:
       return OnInit(dialog);
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:
-          OnOk(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
-      }
-      break;
+      return StepDialogOkCancel(dialog, wParam, OnOk);
   }
   return FALSE;
 }

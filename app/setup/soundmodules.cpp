@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "appglobals.h"
+#include "cp932text.h"
 #include "resource.h"
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Where text stands as a whole message in s at or after from; npos when not.
@@ -46,7 +46,7 @@ std::string ControllerKey(int position) {
 bool SameModuleName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(a[i]))) {
+    if (IsCp932LeadByte(static_cast<unsigned char>(a[i]))) {
       // A double-byte character matches only byte for byte.
       if (a[i] != b[i]) return false;
       if (i + 1 < a.size() && a[i + 1] != b[i + 1]) return false;

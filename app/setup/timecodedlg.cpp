@@ -100,24 +100,12 @@ void OnModeOk(HWND dialog) {
   EndDialog(dialog, 1);
 }
 
-BOOL OnModeCommand(HWND dialog, WPARAM wParam) {
-  switch (LOWORD(wParam)) {
-    case IDOK:
-      OnModeOk(dialog);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dialog, 0);
-      return TRUE;
-  }
-  return FALSE;
-}
-
 INT_PTR CALLBACK SmpteModeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       return OnModeInit(dialog);
     case WM_COMMAND:
-      return OnModeCommand(dialog, wParam);
+      return StepDialogOkCancel(dialog, wParam, OnModeOk);
     case WM_NOTIFY:
       return ForwardSpinDelta(dialog, lParam);
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cp932text.h"
 #include "../../engine/core/chase.h"
 #include "engines.h"
 #include "pointplaydlg.h"
@@ -268,12 +269,12 @@ TEST(PointPlayBoxes, StoredValuesKeepTheirMeaning) {
 }
 
 TEST(CommandTexts, CutAtMostAtTheLimitWithoutSplittingACharacter) {
-  EXPECT_EQ(CutCommandText(std::string(259, 'a'), 259), std::string(259, 'a'));
-  EXPECT_EQ(CutCommandText(std::string(300, 'a'), 259), std::string(259, 'a'));
+  EXPECT_EQ(CutCp932Text(std::string(259, 'a'), 259), std::string(259, 'a'));
+  EXPECT_EQ(CutCp932Text(std::string(300, 'a'), 259), std::string(259, 'a'));
   // "あ" in code page 932 is two bytes; it would end one byte past the limit.
   const std::string text = std::string(258, 'a') + "\x82\xa0" + "b";
-  EXPECT_EQ(CutCommandText(text, 259), std::string(258, 'a'));
-  EXPECT_EQ(CutCommandText(std::string(257, 'a') + "\x82\xa0", 259), std::string(257, 'a') + "\x82\xa0");
+  EXPECT_EQ(CutCp932Text(text, 259), std::string(258, 'a'));
+  EXPECT_EQ(CutCp932Text(std::string(257, 'a') + "\x82\xa0", 259), std::string(257, 'a') + "\x82\xa0");
 }
 
 }  // namespace
