@@ -13,9 +13,15 @@
 #include "filecmd.h"
 #include "frameinternal.h"
 #include "helpcmd.h"
+#include "displaydlg.h"
+#include "dropstartdlg.h"
+#include "fonts.h"
+#include "graphdlg.h"
 #include "interfacedlg.h"
+#include "keysdlg.h"
 #include "listplay.h"
 #include "mailcmd.h"
+#include "otherdlg.h"
 #include "midistepinput.h"
 #include "playcontrol.h"
 #include "playmarkers.h"
@@ -25,6 +31,7 @@
 #include "printcmd.h"
 #include "programstate.h"
 #include "resource.h"
+#include "scorefont.h"
 #include "sharedkeys.h"
 #include "soundmoddlg.h"
 #include "stepeditdata.h"
@@ -50,6 +57,14 @@ constexpr UINT kCmdInterfaceSetup = 2186;
 constexpr UINT kCmdSoundModules = 2190;
 constexpr UINT kCmdTimeCode = 2196;
 constexpr UINT kCmdTuningDialog = 6101;
+constexpr UINT kCmdKeySettings = 2183;
+constexpr UINT kCmdDefaultFont = 2184;
+constexpr UINT kCmdDisplaySettings = 2185;
+constexpr UINT kCmdGraphColours = 2187;
+constexpr UINT kCmdOtherSettings = 2188;
+constexpr UINT kCmdDragDropSettings = 2189;
+constexpr UINT kCmdStartUpSettings = 2191;
+constexpr UINT kCmdScoreFont = 40025;
 constexpr UINT kCmdTile = 4001;
 constexpr UINT kCmdCascade = 4002;
 constexpr UINT kCmdCloseAll = 4003;
@@ -177,6 +192,8 @@ const CommandRow kFirstGroup[] = {
        if (!g_app.portsUnavailable) SendTuningTone();
      }},
     {IDM_HELP_ABOUT, IDM_HELP_ABOUT, [](HWND frame, WPARAM) { AboutCommand(frame); }},
+    {IDM_OTHER_FONT, IDM_OTHER_FONT, [](HWND frame, WPARAM) { FontChangeCommand(frame); }},
+    {kCmdScoreFont, kCmdScoreFont, [](HWND, WPARAM) { ChooseScoreFont(); }},
     {IDM_HELP_FAVORITES, IDM_HELP_FAVORITES, [](HWND, WPARAM) { OpenFavorites(); }},
     {IDM_PLAY_KEY, IDM_PLAY_KEY, [](HWND frame, WPARAM) { PlayKey(frame); }},
     {IDM_PLAY_STOP, IDM_PLAY_STOP, [](HWND frame, WPARAM) { StopPlay(frame); }},
@@ -228,6 +245,13 @@ const CommandRow kSecondGroup[] = {
      [](HWND frame, WPARAM) {
        if (!g_app.portsUnavailable) OpenTuningDialog(AppInstance(), frame);
      }},
+    {kCmdKeySettings, kCmdKeySettings, [](HWND frame, WPARAM) { OpenKeySettingsDialog(AppInstance(), frame); }},
+    {kCmdDefaultFont, kCmdDefaultFont, [](HWND frame, WPARAM) { ChooseFontMode1(AppInstance(), frame); }},
+    {kCmdDisplaySettings, kCmdDisplaySettings, [](HWND frame, WPARAM) { OpenEnvironmentDialog(AppInstance(), frame); }},
+    {kCmdGraphColours, kCmdGraphColours, [](HWND frame, WPARAM) { OpenGraphSetupDialog(AppInstance(), frame); }},
+    {kCmdOtherSettings, kCmdOtherSettings, [](HWND frame, WPARAM) { OpenOtherSettingsDialog(AppInstance(), frame); }},
+    {kCmdDragDropSettings, kCmdDragDropSettings, [](HWND frame, WPARAM) { OpenDragDropDialog(AppInstance(), frame); }},
+    {kCmdStartUpSettings, kCmdStartUpSettings, [](HWND frame, WPARAM) { OpenStartUpDialog(AppInstance(), frame); }},
     {kCmdUserExclusive, kCmdUserExclusive, [](HWND, WPARAM) { OpenUserExclusive(nullptr, 0); }},
     {kCmdDumpSong, kCmdDumpSong, [](HWND, WPARAM) { DumpSong(); }},
     {IDM_PLAY_START, IDM_PLAY_START, [](HWND frame, WPARAM) { StartPlay(frame, 0); }},

@@ -317,3 +317,147 @@
 #define IDS_SMPTE_START 1652             // button text while stopped
 #define IDS_SMPTE_STOP 1654              // button text while generating
 // (time code ids above this line)
+
+// Fonts: the check box the score font dialog adds, and its text.
+#define IDC_SCOREFONT_BITMAP 98
+#define IDS_SCOREFONT_BITMAP 30098       // "固定ｻｲｽﾞのﾋﾞｯﾄﾏｯﾌﾟで表示"
+// (font ids above this line)
+
+// Set-up: display (1200), window opening (131) and display switches (260).
+#define IDD_DISPSET 1200
+#define IDC_DISPSET_SPLASH 1008          // banner list
+#define IDC_DISPSET_PLAYMON 1009         // play monitor list
+#define IDC_DISPSET_VIEW 1206
+#define IDC_DISPSET_TRKVIEW 1207
+#define IDC_DISPSET_STATUS_TOP 1208      // StatusBar 1, 2, 0: 1208-1210
+#define IDC_DISPSET_STATUS_BOTTOM 1209
+#define IDC_DISPSET_STATUS_NONE 1210
+#define IDC_DISPSET_TOOL_TOP 1211        // ToolBar & 0x7F 1, 2, 0: 1211-1213
+#define IDC_DISPSET_TOOL_BOTTOM 1212
+#define IDC_DISPSET_TOOL_NONE 1213
+#define IDC_DISPSET_TITLE_APP 1214       // TitleBar bits 1, 2, 4: 1214-1216
+#define IDC_DISPSET_TITLE_SONG 1215
+#define IDC_DISPSET_TITLE_FILE 1216
+#define IDC_DISPSET_SWITCHES 1217        // opens dialog 260
+#define IDC_DISPSET_NOTEPAL 1219
+#define IDC_DISPSET_PLAYPAL 1223
+#define IDC_DISPSET_TOOL_HELP 1226       // ToolBar 0x80
+#define IDC_DISPSET_PIANOMON 1021        // [PianoPal] Playmon
+#define IDC_DISPSET_PROGOFFSET 1022
+#define IDC_DISPSET_WINDOWS 1056         // opens dialog 131
+#define IDS_DISPSET_NONE 1201            // the list entry of no library
+#define IDD_WINOPEN 131
+#define IDC_WINOPEN_COUNT 132
+#define IDC_WINOPEN_COUNT_SPIN 133
+#define IDC_WINOPEN_NEW 1004             // TrSwap and WindowMaxSw 0
+#define IDC_WINOPEN_CURRENT 1005         // TrSwap and WindowMaxSw 1
+#define IDC_WINOPEN_STRATEGY 1006        // ChgStrategy 0-3: 1006-1009
+#define IDC_WINOPEN_QKEY_SHIFTCTRL 1054
+#define IDC_WINOPEN_QKEY_SHIFT 1055
+#define IDD_DISPSWITCH 260
+#define IDC_DISPSW_LOCGUIDE 1020         // opens the location guide set-up
+#define IDC_DISPSW_CTRL1 1021            // the four control switches: 1021-1024
+#define IDC_DISPSW_COLOURS 1042          // opens the colour set-up
+#define IDS_DISPSW_CAPTION 1904
+// (display settings ids above this line)
+
+// Set-up: graph colours (147) and location guide (127).
+#define IDD_GRAPH_SETUP 147
+#define IDC_GRAPH_VELO 1021              // DisplaySW 0x002
+#define IDC_GRAPH_BEND 1022              // 0x004
+#define IDC_GRAPH_MODULATION 1023        // 0x010
+#define IDC_GRAPH_TEMPO 1024             // 0x400
+#define IDC_GRAPH_VOLUME 1029            // 0x008
+#define IDC_GRAPH_EXPRESSION 1026        // 0x020
+#define IDC_GRAPH_GTLINE 1033            // 0x001
+#define IDC_GRAPH_CTRL1 1028             // DispCtrlSw0-3
+#define IDC_GRAPH_CTRL2 1034
+#define IDC_GRAPH_CTRL3 1036
+#define IDC_GRAPH_CTRL4 1037
+#define IDC_GRAPH_COLOUR_FIRST 1042      // colour buttons of rows 0-10: 1042-1052
+#define IDC_GRAPH_CTRLNO1 1010           // DispCtrlNo0-3
+#define IDC_GRAPH_CTRLNO2 1013
+#define IDC_GRAPH_CTRLNO3 1015
+#define IDC_GRAPH_CTRLNO4 1011
+#define IDC_GRAPH_CTRLNO1_SPIN 1012
+#define IDC_GRAPH_CTRLNO2_SPIN 1014
+#define IDC_GRAPH_CTRLNO3_SPIN 1016
+#define IDC_GRAPH_CTRLNO4_SPIN 1018
+#define IDD_LOCGUIDE 127
+#define IDC_LOCGUIDE_STATUS 1004         // locPal 0
+#define IDC_LOCGUIDE_PALETTE 1005        // locPal 1, or 3 with the GT location
+#define IDC_LOCGUIDE_GTLOC 1026
+#define IDC_LOCGUIDE_MEASURE 1021        // locSW 0x01
+#define IDC_LOCGUIDE_BEAT 1022           // 0x02
+#define IDC_LOCGUIDE_BEATST 1028         // 0x04
+#define IDC_LOCGUIDE_NOTES 1023          // 0x08
+#define IDC_LOCGUIDE_TOTALST 1024        // 0x10
+#define IDC_LOCGUIDE_DIAL 1034           // 0x20
+#define IDC_LOCGUIDE_PLAYTIME 1033       // PlayTimer
+#define IDC_LOCGUIDE_BEAT_FROM0 1006     // locBeat1 0
+#define IDC_LOCGUIDE_BEAT_FROM1 1007     // locBeat1 1
+#define IDC_LOCGUIDE_LOCREST 1008        // locLoc 1
+#define IDC_LOCGUIDE_TOBEAT 1009         // locLoc 0
+#define IDC_LOCGUIDE_SIGN 1029           // locSign
+#define IDC_LOCGUIDE_RATIO 1030          // locRatio track bar
+#define IDC_LOCGUIDE_EXAMPLE1 1031
+#define IDC_LOCGUIDE_EXAMPLE2 1032
+// (graph and location guide ids above this line)
+
+// Set-up: key (1000), drag-and-drop (1450), start-up (1550), other (1100)
+// and auto-save (148) settings; f-key ST/GT (840) and rhythm K# (500).
+#define IDD_KEYSET 1000
+#define IDC_KEYSET_FKEYSTGT 1020         // opens dialog 840
+#define IDC_KEYSET_ESCRET 1021           // [KEY] ESCRET .. FKEYREST: 1021-1026
+#define IDC_KEYSET_F1F10 1022
+#define IDC_KEYSET_HOMEHELP 1023
+#define IDC_KEYSET_CTRLCV 1024
+#define IDC_KEYSET_ICARET 1025
+#define IDC_KEYSET_FKEYREST 1026
+#define IDC_KEYSET_SHIFTUPDOWN 1027      // SHIFTUPDOWN 0-2: 1027-1029
+#define IDC_KEYSET_REVERSE 1030          // REVERSUPDOWN 0-1: 1030, 1031
+#define IDD_DRAGDROP 1450
+#define IDC_DRAGDROP_FIRST 1452          // DragDropEdit 0-3: 1452-1455
+#define IDD_STARTUP 1550
+#define IDC_STARTUP_THRU_ON 1552         // MIDITHRU 1, 0, 2: 1552-1554
+#define IDC_STARTUP_RECPORT_A 1556       // MIDIRECPort 0, 1: 1556, 1557
+#define IDC_STARTUP_EDITMODE 1559        // EditMode 0-5: 1559-1564
+#define IDC_STARTUP_ACTIVE 1566          // ActiveWindow 0-5: 1566-1571
+#define IDD_OTHERSET 1100
+#define IDC_OTHERSET_TIMEBASE 1124
+#define IDC_OTHERSET_ORGTRACK 130
+#define IDC_OTHERSET_ORGTRACK_SPIN 131
+#define IDC_OTHERSET_MAXTRACK 132
+#define IDC_OTHERSET_MAXTRACK_SPIN 133
+#define IDC_OTHERSET_BACKUP 1112
+#define IDC_OTHERSET_INVELOCITY 1113
+#define IDC_OTHERSET_SKIPEVENT 1021
+#define IDC_OTHERSET_AUTOCONVERT 1106
+#define IDC_OTHERSET_LOADAFTER 1114      // SongLoadAfter bits 1, 2, 4: 1114-1116
+#define IDC_OTHERSET_LOADTBCVT 1125
+#define IDC_OTHERSET_PLAYMON 1117
+#define IDC_OTHERSET_TRACKMON 1118
+#define IDC_OTHERSET_MEMORY 1121
+#define IDC_OTHERSET_PIANO 1122
+#define IDC_OTHERSET_AUTOSAVE 1042       // opens dialog 148
+#define IDC_OTHERSET_RHYTHM 1107         // opens dialog 500
+#define IDS_OTHERSET_TIMEBASE_RANGE 1199
+#define IDD_AUTOSAVE 148
+#define IDC_AUTOSAVE_ON 1060             // AutoSave 0x01
+#define IDC_AUTOSAVE_SONGNAME 1021       // AutoSave 0x02
+#define IDC_AUTOSAVE_INTERVAL 1111
+#define IDC_AUTOSAVE_INTERVAL_SPIN 1012
+#define IDC_AUTOSAVE_HISTORY 1110
+#define IDC_AUTOSAVE_HISTORY_SPIN 1014
+#define IDC_AUTOSAVE_PATH 1015
+#define IDD_FKEYSTGT 840
+#define IDC_FKEYSTGT_ST 853              // ST of f-keys 1-10: 853-862
+#define IDC_FKEYSTGT_GT 863              // GT: 863-872
+#define IDC_FKEYSTGT_SPIN 873            // spinners 873-892, each 20 above its edit
+#define IDD_RHYASSIGN 500
+#define IDC_RHYASSIGN_SCROLL 501
+#define IDC_RHYASSIGN_KEY 503            // rows 0-7: K# 503-510, GT 511-518, name 519-526
+#define IDC_RHYASSIGN_GATE 511
+#define IDC_RHYASSIGN_NAME 519
+#define IDC_RHYASSIGN_SPIN 531           // spinners 531-546, each 28 above its edit
+// (key and other settings ids above this line)

@@ -5,7 +5,10 @@
 #include "afteropen.h"
 #include "appglobals.h"
 #include "binding.h"
-#include "defaultfont.h"
+#include "fonts.h"
+#include "graphdlg.h"
+#include "shellutil.h"
+#include "locguidedlg.h"
 #include "engine.h"
 #include "frame.h"
 #include "pathname.h"
@@ -22,6 +25,8 @@
 #include "portsetup.h"
 #include "programstate.h"
 #include "recent.h"
+#include "scorefont.h"
+#include "scoremetrics.h"
 #include "settings.h"
 #include "settingsblock.h"
 #include "songfile.h"
@@ -101,6 +106,16 @@ void InstallStepHooks() {
   g_stepHooks.isPlaying = IsPlaying;
   g_stepHooks.setTrackStateBits = SetTrackStateBits;
   g_stepHooks.readMidiInTable = ReadMidiInTable;
+  g_stepHooks.centreOnFrame = CentreWindowOverFrame;
+  g_stepHooks.openDisplaySetupDialog = [](HWND owner) { OpenDisplaySetupDialog(AppInstance(), owner); };
+  g_stepHooks.openGraphSetupDialog = [](HWND owner) { OpenGraphSetupDialog(AppInstance(), owner); };
+  g_viewHooks.openDisplaySetupDialog = g_stepHooks.openDisplaySetupDialog;
+  g_viewHooks.locationMenu = [] {
+    for (int i = 0; i < kPopupMenuCount; ++i)
+      if (std::strcmp(kPopupMenuNames[i], "IDLOCATION") == 0) return g_prog.popupSubmenus[i];
+    return HMENU{};
+  };
+  g_viewHooks.frame = [] { return g_app.frame; };
 }
 
 void KeepDirectories() {
@@ -172,6 +187,8 @@ void RegisterWheel() {
 
 void ShutDownProgram() {
   FreeScoreBitmaps();
+  if (g_scoreFont.font) DeleteObject(g_scoreFont.font);
+  g_scoreFont.font = nullptr;
   if (g_prog.whitePen) DeleteObject(g_prog.whitePen);
   g_prog.whitePen = nullptr;
   if (g_prog.mapiLibrary) FreeLibrary(g_prog.mapiLibrary);
@@ -245,6 +262,7 @@ int RunMainLoop() {
 bool StartProgram(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show) {
   g_app.instance = instance;
   g_settingsHooks.collectPlacements = SaveAllPlacements;
+  g_settingsHooks.createDisplayFont = CreateDisplayFont;
   InstallStepHooks();
   g_prog.caretOffsets[0] = 3;
   g_prog.caretOffsets[1] = 0;

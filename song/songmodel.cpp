@@ -109,6 +109,17 @@ HGLOBAL SongEntry(int index) {
   return result;
 }
 
+int OpenSongTimeBase() {
+  int timeBase = 0;
+  if (HGLOBAL h = SongEntry(kHeaderEntry)) {
+    if (const auto* header = static_cast<const SongHeader*>(GlobalLock(h))) {
+      timeBase = header->timeBase;
+      GlobalUnlock(h);
+    }
+  }
+  return timeBase ? timeBase : 480;
+}
+
 HGLOBAL MakeDefaultSongHeader() {
   HGLOBAL h = GlobalAlloc(kShareableZeroed, sizeof(SongHeader));
   if (!h) return nullptr;

@@ -60,3 +60,6 @@ bool AnyTrackModified();
 
 // Returns one handle-table entry of the open song (0 when absent).
 HGLOBAL SongEntry(int index);
+// The open song's time base from its header; 480 without a song (or with a
+// header that holds 0), so callers may divide by it.
+int OpenSongTimeBase();

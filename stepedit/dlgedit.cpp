@@ -18,16 +18,6 @@ namespace {
 constexpr char kPrevProcProp[] = "ZkDlgEditPrev";
 constexpr char kMiddleYProp[] = "ZkDlgEditY";
 
-int SongTimeBase() {
-  int timeBase = 0;
-  if (HGLOBAL h = SongEntry(kHeaderEntry)) {
-    if (const auto* header = static_cast<const SongHeader*>(GlobalLock(h))) {
-      timeBase = header->timeBase;
-      GlobalUnlock(h);
-    }
-  }
-  return timeBase ? timeBase : 480;
-}
 
 bool In(int id, int low, int high) { return id >= low && id <= high; }
 
@@ -68,7 +58,7 @@ FieldLimits DlgFieldLimits(int id, const FieldLimitContext& c) {
 
 FieldLimits DlgFieldLimits(int controlId) {
   FieldLimitContext c;
-  c.timeBase = SongTimeBase();
+  c.timeBase = OpenSongTimeBase();
   c.trackCount = g_song.trackCount;
   c.maxTrack = g_settings.maxTrack;
   c.rangeValueKind = g_stepDialogs.rangeValueKind;

@@ -28,6 +28,12 @@ struct StepServiceHooks {
   // The engine's table of held input keys copied into a 128-byte block;
   // false when the bound engine keeps none.
   bool (*readMidiInTable)(HGLOBAL table) = nullptr;
+  // The shell's location guide (127) and graph colour (147) set-up dialogs,
+  // each saving the settings on OK.
+  void (*openDisplaySetupDialog)(HWND owner) = nullptr;
+  void (*openGraphSetupDialog)(HWND owner) = nullptr;
+  // Centres a dialog over the frame as it initialises.
+  BOOL (*centreOnFrame)(HWND window) = nullptr;
 };
 extern StepServiceHooks g_stepHooks;
 

@@ -1,5 +1,6 @@
 // The score view classes: "FUMENEDIT" (the song-wide pane beside the MDI
 // client, or a step editor's own pane), "FUMENEDIT2" and "FUMENEDIT3".
+#include "displaycolors.h"
 #include "programstate.h"
 #include "viewglobals.h"
 #include "viewwindow.h"
@@ -7,8 +8,6 @@
 #include "zk/messages.h"
 
 namespace {
-
-HPEN g_scorePen = nullptr;
 
 void OnScoreFollow(HWND window) { InvalidateRect(window, nullptr, TRUE); }
 
@@ -30,11 +29,6 @@ LRESULT CALLBACK MPMDIFUMENWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { retur
 LRESULT CALLBACK MPMDIFUMEN2WndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return ScoreProc(w, m, wp, lp); }
 LRESULT CALLBACK MPMDIFUMEN3WndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return ScoreProc(w, m, wp, lp); }
 
-void LoadScoreBitmaps() {
-  if (!g_scorePen) g_scorePen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-}
+void LoadScoreBitmaps() { CreateDisplayPens(); }
 
-void FreeScoreBitmaps() {
-  if (g_scorePen) DeleteObject(g_scorePen);
-  g_scorePen = nullptr;
-}
+void FreeScoreBitmaps() { FreeDisplayPens(); }

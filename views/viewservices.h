@@ -30,3 +30,17 @@ void SyncTrackViews(HWND editor);
 // Updates the score view and has it redraw from its current editor
 // (WM_ZK_SCOREFOLLOW with 0); nothing when it is closed.
 void RefreshScoreView();
+
+// "ﾌﾟﾛﾊﾟﾃｨ(&R)" of the location display's popup: the location guide set-up.
+constexpr UINT kCmdLocationProperties = 40022;
+
+// What the views reach of the shell; each stays null until the shell sets it
+// at start-up, and a null entry does nothing.
+struct ViewHooks {
+  // The location guide set-up (dialog 127), saving the settings on OK.
+  void (*openDisplaySetupDialog)(HWND owner) = nullptr;
+  // The popup of the location display (IDLOCATION).
+  HMENU (*locationMenu)() = nullptr;
+  HWND (*frame)() = nullptr;
+};
+extern ViewHooks g_viewHooks;

@@ -13,7 +13,10 @@ INT_PTR RunSetupDialog(int dialogId, DLGPROC proc, LPARAM param = 0, HWND owner 
 
 // WM_INITDIALOG: centres the dialog over the frame and subclasses the given
 // number fields.
-void InitSetupDialog(HWND dialog, const int* numberFields = nullptr, int count = 0);
+void InitSetupDialog(HWND dialog, const int* numberFields, int count);
+inline void InitSetupDialog(HWND dialog) { InitSetupDialog(dialog, nullptr, 0); }
+// An array of fields must reach this one: with a defaulted count the pointer
+// form above would win the overload and subclass nothing.
 template <int N>
 void InitSetupDialog(HWND dialog, const int (&numberFields)[N]) {
   InitSetupDialog(dialog, numberFields, N);

@@ -45,7 +45,6 @@ void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-bool IsGenerateDialog(HWND dialog) { return GetDlgItem(dialog, IDC_SMPTE_STARTSTOP) != nullptr; }
 bool IsModeDialog(HWND dialog) { return GetDlgItem(dialog, IDC_SMPTE_HOUR) != nullptr; }
 
 void Shot(HWND dialog, const char* name) { EXPECT_TRUE(SaveScreenshot(dialog, OutputFolder() + "\\" + name)); }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "plugins.h"
 #include "resource.h"
 #include "settings.h"
+#include "settingsdiff.h"
 #include "shellprocess.h"
 #include "testplugins.h"
 #include "testsupport.h"
@@ -48,41 +50,6 @@ std::string Ini(const char* section, const char* key) {
 }
 void SetIni(const char* section, const char* key, const char* value) {
   WritePrivateProfileStringA(section, key, value, InProcessSettings().path().c_str());
-}
-
-// section/key (section in lower case) -> value of every line of the file.
-std::map<std::string, std::string> Entries(const std::string& contents) {
-  std::map<std::string, std::string> entries;
-  std::string section, line;
-  size_t start = 0;
-  while (start < contents.size()) {
-    size_t end = contents.find('\n', start);
-    if (end == std::string::npos) end = contents.size();
-    line = contents.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 1 && line[0] == '[') {
-      section = line.substr(1, line.find(']') - 1);
-      for (char& c : section) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-      continue;
-    }
-    const size_t eq = line.find('=');
-    if (eq != std::string::npos) entries[section + "/" + line.substr(0, eq)] = line.substr(eq + 1);
-  }
-  return entries;
-}
-
-// The keys whose values differ between two files, with their new values.
-std::map<std::string, std::string> Changed(const std::string& before, const std::string& after) {
-  const auto a = Entries(before), b = Entries(after);
-  std::map<std::string, std::string> changed;
-  for (const auto& [key, value] : b) {
-    auto old = a.find(key);
-    if (old == a.end() || old->second != value) changed[key] = value;
-  }
-  for (const auto& [key, value] : a)
-    if (!b.count(key)) changed[key] = "<removed>";
-  return changed;
 }
 
 HWND ListOf(HWND dialog, int position) { return GetDlgItem(dialog, IDC_SOUNDMOD_LIST1 + position); }
@@ -148,7 +115,7 @@ class SoundModuleDialogTest : public ::testing::Test {
 
   void SetInit(const std::string& text) {
     std::memset(g_settings.soundModuleInit, 0, sizeof g_settings.soundModuleInit);
-    std::memcpy(g_settings.soundModuleInit, text.data(), text.size());
+    text.copy(g_settings.soundModuleInit, std::min(text.size(), sizeof g_settings.soundModuleInit - 1));
   }
   // The calls of the modules and the plug-in from here on go to a log of
   // this test (after a plug-in is loaded, which points it at its own).
@@ -294,7 +261,7 @@ TEST_F(SoundModuleDialogTest, OkWritesOnlyThePositionsAndTheInitText) {
       {"plugin/Controlor2", "zktestmodule2.dll"},
       {"soundmodule/InitAfterFileOpen", init},
   };
-  EXPECT_EQ(Changed(before, InProcessSettings().Contents()), want);
+  EXPECT_EQ(ChangedSettings(before, InProcessSettings().Contents()), want);
   EXPECT_EQ(Ini("Plugin", "Controlor3"), "nosuch_module.dll") << "a module that did not load keeps its place";
   EXPECT_EQ(std::string(g_settings.soundModuleInit), init);
   const std::string portsCall = "zktestplugin Ports " + std::to_string(g_plugins[0].id) + " 0 9";

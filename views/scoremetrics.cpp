@@ -1,0 +1,3 @@
+#include "scoremetrics.h"
+
+ScoreFontState g_scoreFont;
