@@ -1,6 +1,7 @@
 #include "dispswitchdlg.h"
 
 #include "appglobals.h"
+#include "dlgedit.h"
 #include "rangestate.h"
 #include "resource.h"
 #include "settings.h"
@@ -40,13 +41,11 @@ namespace {
 
 constexpr int kControlSwitches = 4;
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 // The boxes as the settings in memory say.
 void ShowSwitches(HWND dialog) {
-  for (const DisplaySwitchBox& box : kDisplaySwitchBoxes) Check(dialog, box.id, (g_settings.displaySw & box.bit) != 0);
-  for (int k = 0; k < kControlSwitches; ++k) Check(dialog, IDC_DISPSW_CTRL1 + k, g_settings.dispCtrlSw[k] != 0);
+  for (const DisplaySwitchBox& box : kDisplaySwitchBoxes) SetBoxCheck(dialog, box.id, (g_settings.displaySw & box.bit) != 0);
+  for (int k = 0; k < kControlSwitches; ++k) SetBoxCheck(dialog, IDC_DISPSW_CTRL1 + k, g_settings.dispCtrlSw[k] != 0);
 }
 
 BOOL OnInit(HWND dialog) {
@@ -58,9 +57,9 @@ BOOL OnInit(HWND dialog) {
 
 void OnOk(HWND dialog) {
   bool checked[kDisplaySwitchBoxCount];
-  for (int i = 0; i < kDisplaySwitchBoxCount; ++i) checked[i] = Checked(dialog, kDisplaySwitchBoxes[i].id);
+  for (int i = 0; i < kDisplaySwitchBoxCount; ++i) checked[i] = BoxChecked(dialog, kDisplaySwitchBoxes[i].id);
   g_settings.displaySw = DisplaySwitchFromBoxes(g_settings.displaySw, checked);
-  for (int k = 0; k < kControlSwitches; ++k) g_settings.dispCtrlSw[k] = Checked(dialog, IDC_DISPSW_CTRL1 + k) ? 1 : 0;
+  for (int k = 0; k < kControlSwitches; ++k) g_settings.dispCtrlSw[k] = BoxChecked(dialog, IDC_DISPSW_CTRL1 + k) ? 1 : 0;
   EndDialog(dialog, 1);
 }
 

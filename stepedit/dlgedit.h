@@ -55,3 +55,9 @@ BOOL ForwardSpinDelta(HWND dialog, LPARAM notify);
 // OK and Cancel of a small number dialog: OK runs onOk (which ends the
 // dialog), Cancel ends it with 0. TRUE when the command was one of them.
 BOOL StepDialogOkCancel(HWND dialog, WPARAM wParam, void (*onOk)(HWND dialog));
+
+// A check box or radio button of a dialog.
+inline bool BoxChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+inline void SetBoxCheck(HWND dialog, int id, bool on) {
+  CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED);
+}

@@ -36,13 +36,11 @@ struct EnvironmentDialogState {
   bool savedMeanwhile = false;  // dialog 131's OK wrote the settings file
 };
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 int PlaceRadioOffset(BarPlace place) { return place == BarPlace::Top ? 0 : place == BarPlace::Bottom ? 1 : 2; }
 BarPlace CheckedPlace(HWND dialog, int topId) {
-  if (Checked(dialog, topId)) return BarPlace::Top;
-  if (Checked(dialog, topId + 1)) return BarPlace::Bottom;
+  if (BoxChecked(dialog, topId)) return BarPlace::Top;
+  if (BoxChecked(dialog, topId + 1)) return BarPlace::Bottom;
   return BarPlace::None;
 }
 
@@ -77,21 +75,21 @@ void FillCandidateLists(HWND dialog, EnvironmentDialogState& state) {
 
 void ShowSettings(HWND dialog) {
   const AppSettings& s = g_settings;
-  Check(dialog, IDC_DISPSET_VIEW, s.view != 0);
-  Check(dialog, IDC_DISPSET_TRKVIEW, s.trkView != 0);
-  Check(dialog, IDC_DISPSET_NOTEPAL, s.notePallet != 0);
-  Check(dialog, IDC_DISPSET_PLAYPAL, s.playPallet != 0);
-  Check(dialog, IDC_DISPSET_PIANOMON, s.playmon != 0);
-  Check(dialog, IDC_DISPSET_PROGOFFSET, s.progOffset != 0);
+  SetBoxCheck(dialog, IDC_DISPSET_VIEW, s.view != 0);
+  SetBoxCheck(dialog, IDC_DISPSET_TRKVIEW, s.trkView != 0);
+  SetBoxCheck(dialog, IDC_DISPSET_NOTEPAL, s.notePallet != 0);
+  SetBoxCheck(dialog, IDC_DISPSET_PLAYPAL, s.playPallet != 0);
+  SetBoxCheck(dialog, IDC_DISPSET_PIANOMON, s.playmon != 0);
+  SetBoxCheck(dialog, IDC_DISPSET_PROGOFFSET, s.progOffset != 0);
   CheckRadioButton(dialog, IDC_DISPSET_TOOL_TOP, IDC_DISPSET_TOOL_NONE,
                    IDC_DISPSET_TOOL_TOP + PlaceRadioOffset(ToolBarPlace(s.toolBar)));
-  Check(dialog, IDC_DISPSET_TOOL_HELP, ToolBarHelp(s.toolBar));
+  SetBoxCheck(dialog, IDC_DISPSET_TOOL_HELP, ToolBarHelp(s.toolBar));
   CheckRadioButton(dialog, IDC_DISPSET_STATUS_TOP, IDC_DISPSET_STATUS_NONE,
                    IDC_DISPSET_STATUS_TOP + PlaceRadioOffset(StatusBarPlace(s.statusBar)));
   const TitleChecks title = TitleBarChecks(s.titleBar);
-  Check(dialog, IDC_DISPSET_TITLE_APP, title.app);
-  Check(dialog, IDC_DISPSET_TITLE_SONG, title.song);
-  Check(dialog, IDC_DISPSET_TITLE_FILE, title.file);
+  SetBoxCheck(dialog, IDC_DISPSET_TITLE_APP, title.app);
+  SetBoxCheck(dialog, IDC_DISPSET_TITLE_SONG, title.song);
+  SetBoxCheck(dialog, IDC_DISPSET_TITLE_FILE, title.file);
 }
 
 BOOL OnInit(HWND dialog, LPARAM param) {
@@ -118,16 +116,16 @@ void StoreLibraryChoice(HWND dialog, const EnvironmentDialogState& state) {
 
 void OnOk(HWND dialog) {
   AppSettings& s = g_settings;
-  s.view = Checked(dialog, IDC_DISPSET_VIEW) ? 1 : 0;
-  s.trkView = Checked(dialog, IDC_DISPSET_TRKVIEW) ? 1 : 0;
-  s.notePallet = Checked(dialog, IDC_DISPSET_NOTEPAL) ? 1 : 0;
-  s.playPallet = Checked(dialog, IDC_DISPSET_PLAYPAL) ? 1 : 0;
-  s.playmon = Checked(dialog, IDC_DISPSET_PIANOMON) ? 1 : 0;
-  s.progOffset = Checked(dialog, IDC_DISPSET_PROGOFFSET) ? 1 : 0;
-  s.toolBar = ToolBarValue(CheckedPlace(dialog, IDC_DISPSET_TOOL_TOP), Checked(dialog, IDC_DISPSET_TOOL_HELP));
+  s.view = BoxChecked(dialog, IDC_DISPSET_VIEW) ? 1 : 0;
+  s.trkView = BoxChecked(dialog, IDC_DISPSET_TRKVIEW) ? 1 : 0;
+  s.notePallet = BoxChecked(dialog, IDC_DISPSET_NOTEPAL) ? 1 : 0;
+  s.playPallet = BoxChecked(dialog, IDC_DISPSET_PLAYPAL) ? 1 : 0;
+  s.playmon = BoxChecked(dialog, IDC_DISPSET_PIANOMON) ? 1 : 0;
+  s.progOffset = BoxChecked(dialog, IDC_DISPSET_PROGOFFSET) ? 1 : 0;
+  s.toolBar = ToolBarValue(CheckedPlace(dialog, IDC_DISPSET_TOOL_TOP), BoxChecked(dialog, IDC_DISPSET_TOOL_HELP));
   s.statusBar = StatusBarValue(CheckedPlace(dialog, IDC_DISPSET_STATUS_TOP));
-  s.titleBar = TitleBarValue({Checked(dialog, IDC_DISPSET_TITLE_APP), Checked(dialog, IDC_DISPSET_TITLE_SONG),
-                              Checked(dialog, IDC_DISPSET_TITLE_FILE)});
+  s.titleBar = TitleBarValue({BoxChecked(dialog, IDC_DISPSET_TITLE_APP), BoxChecked(dialog, IDC_DISPSET_TITLE_SONG),
+                              BoxChecked(dialog, IDC_DISPSET_TITLE_FILE)});
   StoreLibraryChoice(dialog, *StateOf(dialog));
   EndDialog(dialog, 1);
 }
@@ -161,14 +159,14 @@ BOOL OnWindowOpenInit(HWND dialog) {
 void OnWindowOpenOk(HWND dialog) {
   AppSettings& s = g_settings;
   for (int k = 0; k < 4; ++k)
-    if (Checked(dialog, IDC_WINOPEN_STRATEGY + k)) s.chgStrategy = static_cast<int16_t>(k);
+    if (BoxChecked(dialog, IDC_WINOPEN_STRATEGY + k)) s.chgStrategy = static_cast<int16_t>(k);
   char text[32] = {};
   GetDlgItemTextA(dialog, IDC_WINOPEN_COUNT, text, sizeof text);
   s.windowMax = WindowMaxValue(std::strtol(text, nullptr, 10));
-  const int reuse = Checked(dialog, IDC_WINOPEN_CURRENT) ? 1 : 0;
+  const int reuse = BoxChecked(dialog, IDC_WINOPEN_CURRENT) ? 1 : 0;
   s.trSwap = reuse;
   s.windowMaxSw = reuse;
-  s.qKey = QKeyValue(Checked(dialog, IDC_WINOPEN_QKEY_SHIFTCTRL), s.trSwap);
+  s.qKey = QKeyValue(BoxChecked(dialog, IDC_WINOPEN_QKEY_SHIFTCTRL), s.trSwap);
   EndDialog(dialog, 1);
 }
 

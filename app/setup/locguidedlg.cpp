@@ -16,8 +16,6 @@
 
 namespace {
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 
 int RatioShown(HWND dialog) {
@@ -27,7 +25,7 @@ int RatioShown(HWND dialog) {
 // The examples follow the track bar and the sign box as they stand.
 void ShowExamples(HWND dialog) {
   const LocGuideExamples examples =
-      LocGuideExampleTexts(OpenSongTimeBase(), RatioShown(dialog), Checked(dialog, IDC_LOCGUIDE_SIGN));
+      LocGuideExampleTexts(OpenSongTimeBase(), RatioShown(dialog), BoxChecked(dialog, IDC_LOCGUIDE_SIGN));
   SetDlgItemTextA(dialog, IDC_LOCGUIDE_EXAMPLE1, examples.first.c_str());
   SetDlgItemTextA(dialog, IDC_LOCGUIDE_EXAMPLE2, examples.second.c_str());
 }
@@ -38,14 +36,14 @@ BOOL OnInit(HWND dialog) {
   const LocGuidePlace place = LocGuidePlaceOf(s.locPal);
   CheckRadioButton(dialog, IDC_LOCGUIDE_STATUS, IDC_LOCGUIDE_PALETTE,
                    place.statusLine ? IDC_LOCGUIDE_STATUS : IDC_LOCGUIDE_PALETTE);
-  Check(dialog, IDC_LOCGUIDE_GTLOC, place.gtLocation);
-  for (const LocSwBox& box : kLocSwBoxes) Check(dialog, box.id, (s.locSw & box.bit) != 0);
-  Check(dialog, IDC_LOCGUIDE_PLAYTIME, s.playTimer != 0);
+  SetBoxCheck(dialog, IDC_LOCGUIDE_GTLOC, place.gtLocation);
+  for (const LocSwBox& box : kLocSwBoxes) SetBoxCheck(dialog, box.id, (s.locSw & box.bit) != 0);
+  SetBoxCheck(dialog, IDC_LOCGUIDE_PLAYTIME, s.playTimer != 0);
   CheckRadioButton(dialog, IDC_LOCGUIDE_BEAT_FROM0, IDC_LOCGUIDE_BEAT_FROM1,
                    s.locBeat1 ? IDC_LOCGUIDE_BEAT_FROM1 : IDC_LOCGUIDE_BEAT_FROM0);
   CheckRadioButton(dialog, IDC_LOCGUIDE_LOCREST, IDC_LOCGUIDE_TOBEAT,
                    s.locLoc ? IDC_LOCGUIDE_LOCREST : IDC_LOCGUIDE_TOBEAT);
-  Check(dialog, IDC_LOCGUIDE_SIGN, s.locSign != 0);
+  SetBoxCheck(dialog, IDC_LOCGUIDE_SIGN, s.locSign != 0);
   SendDlgItemMessageA(dialog, IDC_LOCGUIDE_RATIO, TBM_SETRANGE, TRUE, MAKELPARAM(0, kLocRatioMax));
   SendDlgItemMessageA(dialog, IDC_LOCGUIDE_RATIO, TBM_SETPAGESIZE, 0, kLocRatioPage);
   SendDlgItemMessageA(dialog, IDC_LOCGUIDE_RATIO, TBM_SETPOS, TRUE, s.locRatio);
@@ -56,14 +54,14 @@ BOOL OnInit(HWND dialog) {
 
 void OnOk(HWND dialog) {
   AppSettings& s = g_settings;
-  s.locPal = LocPalOf({Checked(dialog, IDC_LOCGUIDE_STATUS), Checked(dialog, IDC_LOCGUIDE_GTLOC)});
+  s.locPal = LocPalOf({BoxChecked(dialog, IDC_LOCGUIDE_STATUS), BoxChecked(dialog, IDC_LOCGUIDE_GTLOC)});
   s.locSw &= ~kLocSwDialogBits;
   for (const LocSwBox& box : kLocSwBoxes)
-    if (Checked(dialog, box.id)) s.locSw |= box.bit;
-  s.playTimer = Checked(dialog, IDC_LOCGUIDE_PLAYTIME) ? 1 : 0;
-  s.locBeat1 = Checked(dialog, IDC_LOCGUIDE_BEAT_FROM1) ? 1 : 0;
-  s.locLoc = Checked(dialog, IDC_LOCGUIDE_LOCREST) ? 1 : 0;
-  s.locSign = Checked(dialog, IDC_LOCGUIDE_SIGN) ? 1 : 0;
+    if (BoxChecked(dialog, box.id)) s.locSw |= box.bit;
+  s.playTimer = BoxChecked(dialog, IDC_LOCGUIDE_PLAYTIME) ? 1 : 0;
+  s.locBeat1 = BoxChecked(dialog, IDC_LOCGUIDE_BEAT_FROM1) ? 1 : 0;
+  s.locLoc = BoxChecked(dialog, IDC_LOCGUIDE_LOCREST) ? 1 : 0;
+  s.locSign = BoxChecked(dialog, IDC_LOCGUIDE_SIGN) ? 1 : 0;
   s.locRatio = RatioShown(dialog);
   EndDialog(dialog, 1);
 }

@@ -17,8 +17,6 @@
 
 namespace {
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 void SetNumber(HWND dialog, int id, int value) {
   char text[16];
@@ -35,8 +33,8 @@ constexpr int kAutoSaveNumbers[] = {IDC_AUTOSAVE_INTERVAL, IDC_AUTOSAVE_HISTORY}
 
 BOOL OnAutoSaveInit(HWND dialog) {
   InitSetupDialog(dialog, kAutoSaveNumbers);
-  Check(dialog, IDC_AUTOSAVE_ON, g_settings.autoSave & kAutoSaveOn);
-  Check(dialog, IDC_AUTOSAVE_SONGNAME, g_settings.autoSave & kAutoSaveSongName);
+  SetBoxCheck(dialog, IDC_AUTOSAVE_ON, g_settings.autoSave & kAutoSaveOn);
+  SetBoxCheck(dialog, IDC_AUTOSAVE_SONGNAME, g_settings.autoSave & kAutoSaveSongName);
   SetNumber(dialog, IDC_AUTOSAVE_INTERVAL, IntervalMinutesShown(g_settings.saveInterval));
   SetNumber(dialog, IDC_AUTOSAVE_HISTORY, g_settings.saveMax);
   SendDlgItemMessageA(dialog, IDC_AUTOSAVE_PATH, EM_LIMITTEXT, kPathTextSize - 1, 0);
@@ -46,8 +44,8 @@ BOOL OnAutoSaveInit(HWND dialog) {
 
 void OnAutoSaveOk(HWND dialog) {
   int flags = g_settings.autoSave & ~(kAutoSaveOn | kAutoSaveSongName);
-  if (Checked(dialog, IDC_AUTOSAVE_ON)) flags |= kAutoSaveOn;
-  if (Checked(dialog, IDC_AUTOSAVE_SONGNAME)) flags |= kAutoSaveSongName;
+  if (BoxChecked(dialog, IDC_AUTOSAVE_ON)) flags |= kAutoSaveOn;
+  if (BoxChecked(dialog, IDC_AUTOSAVE_SONGNAME)) flags |= kAutoSaveSongName;
   g_settings.autoSave = flags;
   // A field left without a number keeps what it showed.
   const int minutes = ClampedDlgItemInt(dialog, IDC_AUTOSAVE_INTERVAL, kIntervalMinutesMin, kIntervalMinutesMax,
@@ -112,8 +110,8 @@ BOOL OnInit(HWND dialog) {
   FillTimeBaseList(dialog);
   SetNumber(dialog, IDC_OTHERSET_ORGTRACK, g_settings.orgTrack);
   SetNumber(dialog, IDC_OTHERSET_MAXTRACK, g_settings.maxTrack);
-  for (const OtherSwitch& s : kSwitches) Check(dialog, s.id, g_settings.*s.value != 0);
-  for (int i = 0; i < 3; ++i) Check(dialog, IDC_OTHERSET_LOADAFTER + i, g_settings.songLoadAfter & kLoadAfterBits[i]);
+  for (const OtherSwitch& s : kSwitches) SetBoxCheck(dialog, s.id, g_settings.*s.value != 0);
+  for (int i = 0; i < 3; ++i) SetBoxCheck(dialog, IDC_OTHERSET_LOADAFTER + i, g_settings.songLoadAfter & kLoadAfterBits[i]);
   return TRUE;
 }
 
@@ -136,10 +134,10 @@ void OnOk(HWND dialog) {
   g_settings.timeBase = timeBase;
   g_settings.orgTrack = NormalTrackCountOnOk(TypedNumber(dialog, IDC_OTHERSET_ORGTRACK), g_settings.maxTrack);
   g_settings.maxTrack = MaxTrackCountOnOk(TypedNumber(dialog, IDC_OTHERSET_MAXTRACK));
-  for (const OtherSwitch& s : kSwitches) g_settings.*s.value = Checked(dialog, s.id) ? 1 : 0;
+  for (const OtherSwitch& s : kSwitches) g_settings.*s.value = BoxChecked(dialog, s.id) ? 1 : 0;
   int loadAfter = g_settings.songLoadAfter & ~(1 | 2 | 4);
   for (int i = 0; i < 3; ++i)
-    if (Checked(dialog, IDC_OTHERSET_LOADAFTER + i)) loadAfter |= kLoadAfterBits[i];
+    if (BoxChecked(dialog, IDC_OTHERSET_LOADAFTER + i)) loadAfter |= kLoadAfterBits[i];
   g_settings.songLoadAfter = loadAfter;
   EndDialog(dialog, 1);
 }

@@ -46,29 +46,27 @@ int OptionSwFromBoxes(int optionSw, const SmpuSendBoxes& boxes) {
 
 namespace {
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 BOOL OnInit(HWND dialog) {
   InitSetupDialog(dialog);
   const SmpuSendBoxes send = SendBoxesOf(g_settings.optionSw);
-  Check(dialog, IDC_SMPU_ALLNOTESOFF, send.allNotesOff);
-  Check(dialog, IDC_SMPU_SENSING, send.activeSensing);
+  SetBoxCheck(dialog, IDC_SMPU_ALLNOTESOFF, send.allNotesOff);
+  SetBoxCheck(dialog, IDC_SMPU_SENSING, send.activeSensing);
   CheckRadioButton(dialog, IDC_SMPU_NOTEOFF_80, IDC_SMPU_NOTEOFF_90,
                    send.noteOff90 ? IDC_SMPU_NOTEOFF_90 : IDC_SMPU_NOTEOFF_80);
-  Check(dialog, IDC_SMPU_RETRIGGER, send.retrigger);
-  Check(dialog, IDC_SMPU_REALTIME, g_settings.realTime != 0);
-  for (const MonitorBox& box : kMonitorBoxes) Check(dialog, box.id, MonitorBoxChecked(g_settings.monitorSw, box));
+  SetBoxCheck(dialog, IDC_SMPU_RETRIGGER, send.retrigger);
+  SetBoxCheck(dialog, IDC_SMPU_REALTIME, g_settings.realTime != 0);
+  for (const MonitorBox& box : kMonitorBoxes) SetBoxCheck(dialog, box.id, MonitorBoxChecked(g_settings.monitorSw, box));
   return TRUE;
 }
 
 void OnOk(HWND dialog) {
-  const SmpuSendBoxes send = {Checked(dialog, IDC_SMPU_ALLNOTESOFF), Checked(dialog, IDC_SMPU_SENSING),
-                              Checked(dialog, IDC_SMPU_NOTEOFF_90), Checked(dialog, IDC_SMPU_RETRIGGER)};
+  const SmpuSendBoxes send = {BoxChecked(dialog, IDC_SMPU_ALLNOTESOFF), BoxChecked(dialog, IDC_SMPU_SENSING),
+                              BoxChecked(dialog, IDC_SMPU_NOTEOFF_90), BoxChecked(dialog, IDC_SMPU_RETRIGGER)};
   g_settings.optionSw = OptionSwFromBoxes(g_settings.optionSw, send);
-  g_settings.realTime = Checked(dialog, IDC_SMPU_REALTIME) ? 1 : 0;
+  g_settings.realTime = BoxChecked(dialog, IDC_SMPU_REALTIME) ? 1 : 0;
   bool checked[kMonitorBoxCount];
-  for (int i = 0; i < kMonitorBoxCount; ++i) checked[i] = Checked(dialog, kMonitorBoxes[i].id);
+  for (int i = 0; i < kMonitorBoxCount; ++i) checked[i] = BoxChecked(dialog, kMonitorBoxes[i].id);
   g_settings.monitorSw = MonitorSwFromBoxes(g_settings.monitorSw, checked);
   if (g_smpu.sendSMPUOptionSW)
     g_smpu.sendSMPUOptionSW(g_settings.optionSw, g_settings.monitorSw, g_settings.monitorSw >> 8);
