@@ -209,17 +209,25 @@ SmfExportStatus ExportSmf(PlaySong song, const SmfExportOptions& options,
     {
       // Format 0 plays everything here; the conductor chunk of format 1
       // keeps the tempo changes of the whole playing only.
-      PlayBuilder b = base;
       ChunkContent content{o.format == 0, true};
       SmfChunkEmitter e(w, o, songTimeBase, content, &lastTempo);
-      if (!Play(b, e, w)) return TooLong(image);
+      if (!Play(base, e, w)) return TooLong(image);
     }
     if (progress) progress(o.format == 0 ? 1 : 0, o.format == 0 ? 1 : tracks);
 
     if (o.format == 1) {
       for (int k = 0; k < tracks; ++k) {
-        PlayBuilder b = base;
-        b.SoloTrack(k + 1);
+        // The track played alone, as a song of that one track: a playing
+        // visits every track of its song at every step, so the whole song
+        // played once a chunk costs the square of its tracks. A chunk keeps
+        // no tempo, which is all that the other tracks could change here.
+        PlaySong one;
+        one.header = song.header;
+        one.trackCount = 1;
+        one.tracks.push_back(song.tracks[k]);
+        one.events.push_back(std::move(song.events[k]));
+        PlayBuilder b;
+        b.Prepare(one, bo, nullptr);
         w.BeginTrack();
         SmfChunkEmitter e(w, o, songTimeBase, ChunkContent{true, false}, &lastTempo);
         const TrackHeader& th = song.tracks[k];

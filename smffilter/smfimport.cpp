@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <iterator>
 #include <new>
 
@@ -93,12 +94,23 @@ bool KeepChannelEvent(uint8_t type, uint16_t flags) {
 
 uint64_t AddTime(uint64_t t, uint32_t delta) { return std::min(t + delta, kTimeLimit); }
 
-Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
-                    const SmfImportOptions& options, KeepLimits keep, SmfImportReport& report,
-                    std::vector<int32_t>& open) {
-  Stream s;
+// The note sounding on each port, channel and key (its index in the stream,
+// -1 none), shared by every chunk's decoding: only the entries a chunk set
+// are visited and cleared at its end, not the whole table.
+struct OpenNotes {
+  std::vector<int32_t> slot = std::vector<int32_t>(16 * 16 * 128, -1);
+  std::vector<uint32_t> touched;  // slots set since the chunk began
+};
+
+// Decodes one chunk into s, in place of the events it held (their storage
+// serves again); sets s.selector for this chunk and raises s.highestPort.
+void DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
+                  const SmfImportOptions& options, KeepLimits keep, SmfImportReport& report,
+                  OpenNotes& open, Stream& s) {
+  s.events.clear();
+  s.selector = kNoChannelSelector;
+  open.touched.clear();
   SmfTrackReader reader(image, chunk);
-  std::fill(open.begin(), open.end(), -1);
   uint64_t t = 0;
   int port = 0;
   uint8_t statusByte = 0;
@@ -126,7 +138,8 @@ Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
       e.d2 = raw.data2;
       if (type == 0x80 || type == 0x90) {
         // A note ends at the next note-off or note-on of its key.
-        int32_t& pending = open[key * 128 + raw.data1];
+        uint32_t slot = static_cast<uint32_t>(key * 128 + raw.data1);
+        int32_t& pending = open.slot[slot];
         if (pending >= 0) {
           Ev& on = s.events[pending];
           on.gate = t - on.time;
@@ -134,6 +147,7 @@ Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
         }
         if (type == 0x90 && raw.data2 > 0 && (options.flags & kImportNotes) && Take(keep.channel[key])) {
           pending = static_cast<int32_t>(s.events.size());
+          open.touched.push_back(slot);
           s.events.push_back(e);
         }
         continue;
@@ -183,14 +197,16 @@ Stream DecodeStream(const uint8_t* image, const SmfChunk& chunk, uint16_t index,
     if (kept && keep.metas) s.events.push_back(e);
   }
   // Notes still sounding end with the track.
-  for (int32_t pending : open)
+  for (uint32_t slot : open.touched) {
+    int32_t& pending = open.slot[slot];
     if (pending >= 0) s.events[pending].gate = t - s.events[pending].time;
+    pending = -1;
+  }
   if (!channelSeen) {
     s.selector = exclusivePort >= 0 ? static_cast<uint16_t>(exclusivePort << 8) : kNoChannelSelector;
   }
   if (reader.truncated()) report.truncated = true;
   if (reader.skippedBytes() > 0 || reader.cappedNumber()) report.badBytes = true;
-  return s;
 }
 
 // What every pass shares.
@@ -226,15 +242,19 @@ void PutField(char* field, size_t size, const uint8_t* text, size_t length) {
 // Builds one song track.
 class PassBuilder {
  public:
-  PassBuilder(ImportContext& ctx, int pass, uint16_t selector, int ownStream)
+  // expected: the events this track is likely to take, so that its block is
+  // had at once rather than grown event by event.
+  PassBuilder(ImportContext& ctx, int pass, uint16_t selector, int ownStream, size_t expected)
       : ctx_(ctx), pass_(pass), selector_(selector), ownStream_(ownStream) {
     measure_ = ctx.tb * 4;
     left_ = measure_;
-    events_.reserve(256);
+    events_.reserve(std::min<size_t>(expected, kMaxTrackEvents + 1));
     lastKey_ = ctx.keyTaken ? ctx.result->key : -1;
     std::memset(comment_, ' ', sizeof comment_);
   }
 
+  // One track per chunk: whether this pass takes e (merged chunks are
+  // parted by MergedPassOf before the passes).
   bool Concerns(const Ev& e) const;
   void Process(const Ev& e);
   void Finish();
@@ -280,22 +300,23 @@ class PassBuilder {
   char comment_[36];
 };
 
+// Chunks merged, the one pass that takes an event, or -1 when every pass
+// does: the pass of its port and channel, for an exclusive its port's first.
+int MergedPassOf(const Ev& e) {
+  int port = e.word >> 8;
+  if (e.status == 0xF0) return 16 * port;
+  if (e.status == 0xFF && (e.d1 == 0x51 || e.d1 == 0x58)) return -1;
+  return 16 * port + (e.word & 0x0F);
+}
+
 bool PassBuilder::Concerns(const Ev& e) const {
-  bool matches = (e.word & 0xFF0F) == selector_;
-  if (e.status < 0xF0) return matches;
-  if (e.status == 0xF0) {
-    if (ctx_.perChunk) return e.stream == ownStream_ || pass_ == 1;
-    return pass_ == 16 * (e.word >> 8);
-  }
+  if (e.status < 0xF0) return (e.word & 0xFF0F) == selector_;
+  if (e.status == 0xF0) return e.stream == ownStream_ || pass_ == 1;
   switch (e.d1) {
-    case 0x51:
-    case 0x58:
-      return true;
     case 0x01: case 0x02: case 0x03: case 0x04: case 0x05: case 0x06: case 0x07:
-      if (ctx_.perChunk) return e.stream == ownStream_ || pass_ == 1;
-      return matches;
+      return e.stream == ownStream_ || pass_ == 1;
     default:
-      return ctx_.perChunk || matches;
+      return true;
   }
 }
 
@@ -601,18 +622,58 @@ void PassBuilder::Finish() {
   events_.push_back(EndEvent());
 }
 
-// The stable time order of every kept event of every stream.
-std::vector<const Ev*> MergeAll(const std::vector<Stream>& streams) {
-  std::vector<const Ev*> all;
-  size_t total = 0;
-  for (const Stream& s : streams) total += s.events.size();
-  all.reserve(total);
-  for (const Stream& s : streams)
-    for (const Ev& e : s.events) all.push_back(&e);
-  if (streams.size() > 1)
-    std::stable_sort(all.begin(), all.end(), [](const Ev* a, const Ev* b) { return a->time < b->time; });
-  return all;
-}
+// Chunks merged: the events one pass takes (or every pass), chunk after
+// chunk, each chunk's in its own order, with where each chunk's begin.
+struct PassEvents {
+  std::vector<const Ev*> events;
+  std::vector<size_t> starts;
+  void Add(const Ev* e) {
+    if (starts.empty() || events[starts.back()]->stream != e->stream) starts.push_back(events.size());
+    events.push_back(e);
+  }
+};
+
+// The events of the lists in time order; at the same time the earlier
+// chunk's first, and each chunk's in its own order: the order in which the
+// merged chunks are read. Each run of one chunk is in time order already, so
+// only its next event competes.
+class PassOrder {
+ public:
+  explicit PassOrder(std::initializer_list<const PassEvents*> lists) {
+    for (const PassEvents* l : lists)
+      for (size_t k = 0; k < l->starts.size(); ++k) {
+        size_t end = k + 1 < l->starts.size() ? l->starts[k + 1] : l->events.size();
+        runs_.push_back({l->events.data() + l->starts[k], l->events.data() + end});
+      }
+    std::make_heap(runs_.begin(), runs_.end(), Later);
+  }
+  // The next event, null after the last.
+  const Ev* Next() {
+    if (runs_.empty()) return nullptr;
+    std::pop_heap(runs_.begin(), runs_.end(), Later);
+    Run& r = runs_.back();
+    const Ev* e = *r.at++;
+    if (r.at == r.end) runs_.pop_back();
+    else std::push_heap(runs_.begin(), runs_.end(), Later);
+    return e;
+  }
+
+ private:
+  struct Run {
+    const Ev* const* at;
+    const Ev* const* end;
+  };
+  // A max-heap's comparison, so that the top is the earliest. Two runs of
+  // one chunk compare by place in the chunk's storage.
+  static bool Later(const Run& a, const Run& b) {
+    const Ev* x = *a.at;
+    const Ev* y = *b.at;
+    if (x->time != y->time) return x->time > y->time;
+    if (x->stream != y->stream) return x->stream > y->stream;
+    return std::less<const Ev*>()(y, x);
+  }
+  std::vector<Run> runs_;
+};
 
 SmfImportTrack NewTrack(int number, uint8_t channel, const char* comment,
                         std::vector<StepEvent> events) {
@@ -690,25 +751,40 @@ SmfImportResult Import(const uint8_t* image, size_t size, const SmfImportOptions
   ctx.perChunk = header.format == 1 && options.format1Mix != 0 && scan.tracks.size() > 1;
   // Chunk 0 and a chunk for each track up to the limit.
   int chunkPasses = static_cast<int>(std::min<size_t>(scan.tracks.size(), maxTrack + 1));
-  std::vector<Stream> streams;
-  streams.reserve(scan.tracks.size());
-  std::vector<int32_t> open(16 * 16 * 128);
-  for (size_t i = 0; i < scan.tracks.size(); ++i) {
+  OpenNotes open;
+  auto decode = [&](size_t i, Stream& s) {
     KeepLimits keep = ctx.perChunk ? ChunkLimits(i, chunkPasses) : MergedLimits(maxTrack);
-    streams.push_back(DecodeStream(image, scan.tracks[i], static_cast<uint16_t>(i), options, keep, report, open));
+    DecodeStream(image, scan.tracks[i], static_cast<uint16_t>(i), options, keep, report, open, s);
+  };
+  // One track per chunk needs chunk 0 and its own chunk only: each chunk is
+  // decoded just before its pass into storage that the next one reuses.
+  // Merged chunks are all decoded first, each into that reused storage and
+  // then copied into a list of its exact size (the last one's storage is
+  // simply taken): no list grows a step at a time.
+  std::vector<Stream> streams(2);
+  std::vector<std::vector<Ev>> chunkEvents;
+  if (ctx.perChunk) {
+    decode(0, streams[0]);
+    // Chunks past the last track keep nothing; only what they lost is told.
+    for (size_t i = chunkPasses; i < scan.tracks.size(); ++i) decode(i, streams[1]);
+  } else {
+    chunkEvents.resize(scan.tracks.size());
+    for (size_t i = 0; i < scan.tracks.size(); ++i) {
+      decode(i, streams[1]);
+      if (i + 1 == scan.tracks.size()) chunkEvents[i].swap(streams[1].events);
+      else chunkEvents[i].assign(streams[1].events.begin(), streams[1].events.end());
+    }
   }
 
   int passes;
   int firstPass;
   if (ctx.perChunk) {
     passes = chunkPasses;
-    report.trackLimit = passes < static_cast<int>(streams.size());
+    report.trackLimit = passes < static_cast<int>(scan.tracks.size());
     firstPass = 1;
     ctx.tempoPass = ctx.titlePass = 1;
   } else {
-    int highest = 0;
-    for (const Stream& s : streams) highest = std::max(highest, s.highestPort);
-    passes = (highest + 1) * 16;
+    passes = (streams[1].highestPort + 1) * 16;
     if (passes > maxTrack) {
       report.trackLimit = true;
       passes = maxTrack;
@@ -717,8 +793,20 @@ SmfImportResult Import(const uint8_t* image, size_t size, const SmfImportOptions
     ctx.tempoPass = ctx.titlePass = 0;
   }
 
-  std::vector<const Ev*> merged;
-  if (!ctx.perChunk) merged = MergeAll(streams);
+  // Merged chunks: the events only one pass takes, by pass, and those every
+  // pass takes, so that a pass walks its own events rather than every event
+  // of the file.
+  std::vector<PassEvents> passOwn;
+  PassEvents everyPass;
+  if (!ctx.perChunk) {
+    passOwn.resize(static_cast<size_t>(passes));
+    for (const std::vector<Ev>& chunk : chunkEvents)
+      for (const Ev& e : chunk) {
+        int only = MergedPassOf(e);
+        if (only < 0) everyPass.Add(&e);
+        else if (only < passes) passOwn[static_cast<size_t>(only)].Add(&e);
+      }
+  }
   int steps = 0;
   auto step = [&]() {
     if (++steps % 101 == 0 && options.yield) options.yield();
@@ -727,16 +815,21 @@ SmfImportResult Import(const uint8_t* image, size_t size, const SmfImportOptions
   for (int pass = firstPass; pass < passes; ++pass) {
     uint16_t selector;
     int own = -1;
+    size_t expected;
     if (ctx.perChunk) {
       own = pass;
-      selector = streams[pass].selector;
+      decode(static_cast<size_t>(pass), streams[1]);
+      selector = streams[1].selector;
+      expected = streams[0].events.size() + streams[1].events.size();
     } else {
       selector = static_cast<uint16_t>((pass / 16) << 8 | (pass % 16));
+      expected = passOwn[pass].events.size() + everyPass.events.size();
     }
-    PassBuilder builder(ctx, pass, selector, own);
+    // Bar lines, rests and ties come on top of the file's events.
+    PassBuilder builder(ctx, pass, selector, own, expected + expected / 8 + 16);
     if (ctx.perChunk) {
       const std::vector<Ev>& a = streams[0].events;
-      const std::vector<Ev>& b = streams[pass].events;
+      const std::vector<Ev>& b = streams[1].events;
       size_t i = 0, j = 0;
       while (i < a.size() || j < b.size()) {
         const Ev* e;
@@ -748,11 +841,10 @@ SmfImportResult Import(const uint8_t* image, size_t size, const SmfImportOptions
         }
       }
     } else {
-      for (const Ev* e : merged) {
-        if (builder.Concerns(*e)) {
-          builder.Process(*e);
-          step();
-        }
+      PassOrder order{&everyPass, &passOwn[pass]};
+      while (const Ev* e = order.Next()) {
+        builder.Process(*e);
+        step();
       }
     }
     builder.Finish();
