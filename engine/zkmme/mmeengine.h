@@ -9,6 +9,7 @@
 
 #include "mmshell.h"
 #include "tickseam.h"
+#include "waitclock.h"
 
 struct LongHeader {
   HGLOBAL mem = nullptr;
@@ -28,8 +29,7 @@ struct MmeOutput {
   // timer of an earlier one that still fires plays nothing.
   std::atomic<DWORD_PTR> chain{0};
   std::atomic<bool> stopping{false};
-  DWORD scheduled = 0;
-  int64_t waitCarry = 0;
+  WaitClock clock;   // the ideal time of the wait in progress
   uint8_t heldKeys[kPorts][16][16] = {};   // port, channel, key bits
   LongHeader longHeader[2];
   int currentLong = 0;

@@ -31,6 +31,19 @@ void RefillLocked() {
 // The chain of the tick running; the timers it sets belong to it.
 DWORD_PTR g_tickChain = 0;
 
+// The player's clock: the performance counter in microseconds, finer than
+// the timers' milliseconds.
+int64_t NowMicros() {
+  static const int64_t freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return c.QuadPart / freq * 1000000 + c.QuadPart % freq * 1000000 / freq;
+}
+
 void SetTimer(UINT delayMs, DWORD_PTR chain) {
   g_mme.timer = timeSetEvent(std::max<UINT>(1, delayMs), 1, &MMECallBackMan, chain, TIME_ONESHOT);
 }
@@ -55,22 +68,29 @@ void NoteKey(int slot, DWORD m) {
     bits &= static_cast<uint8_t>(~(1 << (key & 7)));
 }
 
-enum class TickResult { kGoOn, kWaiting, kEnded };
+// kPoll: the ring ran dry before the builder's end; a timer looks again.
+enum class TickResult { kGoOn, kWaiting, kPoll, kEnded };
 
-// One wait word: catch up when late, else sleep until the scheduled time.
+// One wait word: on to the next word when its time has come (a late tick
+// catches up), else the tick waits for it.
 TickResult Wait(int ticks) {
-  int tempo = std::max(1, g_shell.tempo.load());
-  g_mme.waitCarry += static_cast<int64_t>(ticks) * 6000;
-  int64_t ms = g_mme.waitCarry / (static_cast<int64_t>(tempo) * 48);
-  g_mme.waitCarry -= ms * tempo * 48;
-  if (ms == 0) return TickResult::kGoOn;
-  DWORD due = g_mme.scheduled + static_cast<DWORD>(ms);
-  DWORD now = timeGetTime();
-  g_mme.scheduled = due;
-  if (static_cast<int32_t>(now - due) >= 0) return TickResult::kGoOn;
-  if (g_mme.stopping) return TickResult::kWaiting;
-  SetTimer(due - now, g_tickChain);
-  return TickResult::kWaiting;
+  g_mme.clock.Advance(ticks, g_shell.tempo.load());
+  return g_mme.clock.due > NowMicros() ? TickResult::kWaiting : TickResult::kGoOn;
+}
+
+// Reaches the time of the wait in progress: true once it has come; false
+// when a timer was set for it or the play stops. Runs outside the lock.
+bool AwaitDue() {
+  for (;;) {
+    if (g_mme.stopping) return false;
+    const WaitPlan plan = PlanWait(g_mme.clock.due, NowMicros());
+    if (plan.kind == WaitPlan::kPlay) return true;
+    if (plan.kind == WaitPlan::kTimer) {
+      SetTimer(plan.delayMs, g_tickChain);
+      return false;
+    }
+    YieldProcessor();
+  }
 }
 
 TickResult PlayWord() {
@@ -124,23 +144,34 @@ TickResult PlayWord() {
   }
 }
 
-void Tick() {
+// Plays words up to the next wait that has not come, the end, or a dry ring;
+// the builder fills the ring in the time left before that wait.
+TickResult PlayUntilWait() {
+  std::lock_guard<std::mutex> guard(g_shell.lock);
   TickResult r = TickResult::kGoOn;
-  {
-    std::lock_guard<std::mutex> guard(g_shell.lock);
-    while (r == TickResult::kGoOn && !g_mme.stopping) {
-      RefillLocked();
-      if (g_mme.Pending() == 0) {
-        r = g_shell.builder.Ended() ? TickResult::kEnded : TickResult::kWaiting;
-        if (r == TickResult::kWaiting) SetTimer(1, g_tickChain);
-        break;
-      }
-      r = PlayWord();
+  while (r == TickResult::kGoOn && !g_mme.stopping) {
+    RefillLocked();
+    if (g_mme.Pending() == 0) {
+      r = g_shell.builder.Ended() ? TickResult::kEnded : TickResult::kPoll;
+      if (r == TickResult::kPoll) SetTimer(1, g_tickChain);
+      break;
     }
-    if (r == TickResult::kWaiting) RefillLocked();
-    CompactLocked();
+    r = PlayWord();
   }
-  if (r == TickResult::kEnded) AnnounceEnd();
+  if (r == TickResult::kWaiting || r == TickResult::kPoll) RefillLocked();
+  CompactLocked();
+  return r;
+}
+
+// Plays from the wait in progress on; a wait this tick can reach by spinning
+// is not left to another timer.
+void Tick() {
+  for (;;) {
+    if (!AwaitDue()) return;
+    const TickResult r = PlayUntilWait();
+    if (r == TickResult::kEnded) AnnounceEnd();
+    if (r != TickResult::kWaiting) return;
+  }
 }
 
 }  // namespace
@@ -176,12 +207,13 @@ void OutStop(bool keep) {
 }
 
 void OutStart(bool stayPaused) {
+  // The song's time counts from the Start just sent, not from after the fill.
+  const int64_t origin = NowMicros();
   {
     std::lock_guard<std::mutex> guard(g_shell.lock);
     RefillLocked();
   }
-  g_mme.waitCarry = 0;
-  g_mme.scheduled = timeGetTime();
+  g_mme.clock.Start(origin);
   g_mme.stopping = false;
   if (!stayPaused) SetTimer(1, g_mme.chain);
 }
@@ -193,7 +225,7 @@ void OutPause() {
 }
 
 void OutResume() {
-  g_mme.scheduled = timeGetTime();
+  g_mme.clock.due = NowMicros();
   g_mme.stopping = false;
   SetTimer(1, g_mme.chain);
 }

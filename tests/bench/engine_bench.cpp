@@ -1,15 +1,17 @@
 // Engine benchmark (not a test): the play buffer builder's throughput and
-// the timing of played notes through the stream engine and the virtual
-// device. Run with the device's clock at real time: scripts/bench.sh.
+// the timing of played notes through the stream and timer engines and the
+// virtual device. Run with the device's clock at real time: scripts/bench.sh.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "playbuilder.h"
+#include "benchruns.h"
 #include "enginehost.h"
+#include "playbuilder.h"
 #include "timingsong.h"
 
 namespace {
@@ -71,22 +73,32 @@ void Throughput() {
 
 // The stream engine's notes against the ideal times of their ticks; the
 // timer engine's, played in the same order, against the same ticks at
-// tempo 120 from its MIDI Start.
-void Timing() {
+// tempo 120 from its MIDI Start. Each engine plays in turn, runs times, and
+// is reported by the median of its runs' figures.
+void Timing(int runs) {
   VirtualMidi vm;
   if (!vm.Bind()) {
     std::printf("timing: the virtual device is not loaded\n");
     return;
   }
-  std::vector<int64_t> ticks;
-  Report("timing, stream engine", Figures(StreamErrors(PlayTimingSongWithHost(vm, "zkpoly"), &ticks)));
-  Report("timing, timer engine", Figures(TimerErrors(PlayTimingSongWithHost(vm, "zkmme"), ticks)));
+  std::vector<TimingFigures> stream, timer;
+  for (int i = 0; i < runs; ++i) {
+    std::vector<int64_t> ticks;
+    stream.push_back(Figures(StreamErrors(PlayTimingSongWithHost(vm, "zkpoly"), &ticks)));
+    timer.push_back(Figures(TimerErrors(PlayTimingSongWithHost(vm, "zkmme"), ticks)));
+    std::printf("run %d of %d:\n", i + 1, runs);
+    Report("  timing, stream engine", stream.back());
+    Report("  timing, timer engine", timer.back());
+  }
+  ReportRuns("timing, stream engine", stream);
+  ReportRuns("timing, timer engine", timer);
 }
 
 }  // namespace
 
-int main() {
+// engine_bench [timing runs]
+int main(int argc, char** argv) {
   Throughput();
-  Timing();
+  Timing(argc > 1 ? std::max(1, std::atoi(argv[1])) : 5);
   return 0;
 }

@@ -23,15 +23,19 @@ int64_t VmNow() {
   return static_cast<int64_t>(ticks * 1e6 * g_vm.clockRate / g_vm.qpcFreq.QuadPart);
 }
 
+// Real time before a fine wait's due time from which it spins.
+constexpr double kFineSpinMicros = 3000;
+
 bool VmWaitUntil(int64_t due, HANDLE wake, bool fine) {
   for (;;) {
     int64_t now = VmNow();
     if (now >= due) return true;
     double realMicros = (due - now) / g_vm.clockRate;
-    if (!fine || realMicros > 1500) {
-      // Fine waits stop short of the due time (wake-ups run late) and spin
-      // the rest; coarse ones round up to whole milliseconds.
-      DWORD ms = fine ? static_cast<DWORD>((realMicros - 700) / 1000)
+    if (!fine || realMicros >= kFineSpinMicros + 1000) {
+      // Fine waits stop whole milliseconds short of the due time (wake-ups
+      // run late, by more on a busy machine) and spin the rest; coarse ones
+      // round up to whole milliseconds.
+      DWORD ms = fine ? static_cast<DWORD>((realMicros - kFineSpinMicros) / 1000)
                       : static_cast<DWORD>((realMicros + 999) / 1000);
       if (wake) {
         if (WaitForSingleObject(wake, ms) == WAIT_OBJECT_0) return false;
@@ -41,8 +45,9 @@ bool VmWaitUntil(int64_t due, HANDLE wake, bool fine) {
     } else if (wake && WaitForSingleObject(wake, 0) == WAIT_OBJECT_0) {
       return false;
     } else {
-      // The last stretch: yield and re-read the counter.
-      while (VmNow() < due) Sleep(0);
+      // The last stretch: spin on the counter. A yield can give the
+      // processor away for longer than the stretch.
+      while (VmNow() < due) YieldProcessor();
       return true;
     }
   }

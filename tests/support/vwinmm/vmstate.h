@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -108,6 +109,7 @@ struct VmState {
   HANDLE timerThread = nullptr;
   DWORD timerThreadId = 0;
   HANDLE timerWake = nullptr;
+  std::atomic<unsigned> timerChanges{0};  // counts timers set: ends a wait
   UINT firingTimer = 0;  // id whose callback runs now
   HANDLE timerFired = nullptr;  // manual-reset: no callback running
   // Clock.
@@ -125,7 +127,7 @@ std::vector<std::string> VmSplitNames(const char* text);
 int64_t VmNow();
 // Waits until the device clock reaches due; false when wake was signalled
 // first. A fine wait spins its last millisecond or so (streams); a coarse one
-// may run up to a millisecond late and spends no processor (timers).
+// may run up to a millisecond late and spends no processor.
 bool VmWaitUntil(int64_t due, HANDLE wake, bool fine);
 void VmClockInit();
 
