@@ -13,6 +13,7 @@
 #include "placements.h"
 #include "playstate.h"
 #include "programstate.h"
+#include "viewwindow.h"
 #include "resource.h"
 #include "settingsblock.h"
 #include "sharedkeys.h"
@@ -52,14 +53,7 @@ void JumpFrom(HWND log, int line);
 // The window word: a block holding the log's font.
 HGLOBAL FontBlock(HWND window) { return reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(window, 0)); }
 
-HFONT LogFont(HWND window) {
-  HGLOBAL block = FontBlock(window);
-  const auto* font = block ? static_cast<const HFONT*>(GlobalLock(block)) : nullptr;
-  if (!font) return nullptr;
-  HFONT value = *font;
-  GlobalUnlock(block);
-  return value;
-}
+HFONT LogFont(HWND window) { return ViewWindowFont(window); }
 
 void SetLogFont(HWND window, HFONT value) {
   HGLOBAL block = FontBlock(window);

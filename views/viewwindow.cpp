@@ -49,6 +49,16 @@ HFONT ViewWindowFont(HWND window) {
   return font;
 }
 
+bool SwapViewWindowFont(HWND window, HFONT font, HFONT* old) {
+  HGLOBAL h = DataHandle(window);
+  auto* data = h ? static_cast<ViewWindowData*>(GlobalLock(h)) : nullptr;
+  if (!data) return false;
+  *old = data->font;
+  data->font = font;
+  GlobalUnlock(h);
+  return true;
+}
+
 void PaintViewLabel(HWND window, const char* label) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);

@@ -12,7 +12,12 @@ struct ViewWindowData {
 bool AttachViewData(HWND window);
 // WM_NCDESTROY: deletes the font and frees the block.
 void FreeViewData(HWND window);
+// Every text window (views, logs, step editors) keeps a movable block in
+// window word 0 whose first field is its font.
 HFONT ViewWindowFont(HWND window);
+// Stores font as the window's font and gives the one it replaced in *old;
+// false when the window keeps no such block.
+bool SwapViewWindowFont(HWND window, HFONT font, HFONT* old);
 // WM_PAINT: the window's text (or label when given) at its top left.
 void PaintViewLabel(HWND window, const char* label);
 // WM_MDIACTIVATE of an MDI child: keeps the active child for the frame.

@@ -15,6 +15,7 @@
 #include "stepeditdata.h"
 #include "stepwnd.h"
 #include "viewglobals.h"
+#include "viewwindow.h"
 #include "viewwindows.h"
 #include "zk/messages.h"
 
@@ -23,24 +24,6 @@ namespace {
 constexpr const char* kSection = "Default Font";
 constexpr DWORD kTextFontFlags =
     CF_SCREENFONTS | CF_FIXEDPITCHONLY | CF_FORCEFONTEXIST | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK;
-
-// Every text window keeps a movable block in window word 0 whose first
-// field is its font.
-HGLOBAL FontRecord(HWND window) {
-  return window && IsWindow(window) ? reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(window, 0)) : nullptr;
-}
-
-// Stores font as the window's font and gives the one it replaced; false
-// when the window keeps no font record.
-bool SwapTextWindowFont(HWND window, HFONT font, HFONT* old) {
-  HGLOBAL record = FontRecord(window);
-  auto* field = record ? static_cast<HFONT*>(GlobalLock(record)) : nullptr;
-  if (!field) return false;
-  *old = *field;
-  *field = font;
-  GlobalUnlock(record);
-  return true;
-}
 
 LOGFONTA LogFontOf(HFONT font) {
   LOGFONTA lf{};
@@ -96,7 +79,7 @@ void AfterFontChange(HWND target) {
   if (active && active == g_views.conductor) {
     LayoutConductorFields();
   } else if (IsLogWindow(active)) {
-    SendMessageA(target, WM_SETFONT, reinterpret_cast<WPARAM>(TextWindowFont(target)), 1);
+    SendMessageA(target, WM_SETFONT, reinterpret_cast<WPARAM>(ViewWindowFont(target)), 1);
   } else {
     return;
   }
@@ -159,15 +142,6 @@ void DeleteOwnedFont(HFONT font) {
   DeleteObject(font);
 }
 
-HFONT TextWindowFont(HWND window) {
-  HGLOBAL record = FontRecord(window);
-  const auto* field = record ? static_cast<const HFONT*>(GlobalLock(record)) : nullptr;
-  if (!field) return nullptr;
-  HFONT font = *field;
-  GlobalUnlock(record);
-  return font;
-}
-
 int ChooseWindowFont(HINSTANCE instance, HWND window, int mode) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   LOGFONTA font{};
@@ -176,7 +150,7 @@ int ChooseWindowFont(HINSTANCE instance, HWND window, int mode) {
     font = LogFontOf(made);
     DeleteOwnedFont(made);
   } else {
-    font = LogFontOf(TextWindowFont(window));
+    font = LogFontOf(ViewWindowFont(window));
   }
   if (!RunTextFontDialog(instance, window, font)) return 0;
   if (mode == 1) {
@@ -195,11 +169,10 @@ int ChooseWindowFont(HINSTANCE instance, HWND window, int mode) {
 int ChooseFontMode1(HINSTANCE instance, HWND owner) { return ChooseWindowFont(instance, owner, 1); }
 
 void ApplyWindowFont(HWND window, const LOGFONTA& font) {
-  if (!FontRecord(window)) return;
   HFONT made = CreateFontIndirectA(&font);
   if (!made) return;
   HFONT old = nullptr;
-  if (!SwapTextWindowFont(window, made, &old)) {
+  if (!SwapViewWindowFont(window, made, &old)) {
     DeleteObject(made);
     return;
   }

@@ -30,9 +30,6 @@ void ApplyWindowFont(HWND window, const LOGFONTA& font);
 // error and search logs, the tone name list, then each step editor of the
 // song in track order.
 void ApplyFontToTextWindows(const LOGFONTA& font);
-// The font a text window keeps (the first field of its data record); null
-// when it keeps none.
-HFONT TextWindowFont(HWND window);
 
 // The frame's command 6000 as received by receiver.
 void FontChangeCommand(HWND receiver);

@@ -32,6 +32,7 @@
 #include "stepwnd.h"
 #include "testsupport.h"
 #include "viewglobals.h"
+#include "viewwindow.h"
 #include "viewwindows.h"
 #include "windownav.h"
 #include "zk/messages.h"
@@ -131,7 +132,7 @@ LOGFONTA LogFontOf(HFONT font) {
   if (font) GetObjectA(font, sizeof lf, &lf);
   return lf;
 }
-std::string FaceOf(HWND window) { return LogFontOf(TextWindowFont(window)).lfFaceName; }
+std::string FaceOf(HWND window) { return LogFontOf(ViewWindowFont(window)).lfFaceName; }
 
 std::string Ini(const char* section, const char* key) {
   char value[512] = "";
@@ -147,7 +148,7 @@ class FontSetupTest : public ::testing::Test {
     savedFile_ = InProcessSettings().Contents();
     if (g_prog.defaultFont) savedDefault_ = *g_prog.defaultFont;
     savedCurrent_ = g_prog.currentStep;
-    for (HWND window : TextWindows()) savedFonts_[window] = LogFontOf(TextWindowFont(window));
+    for (HWND window : TextWindows()) savedFonts_[window] = LogFontOf(ViewWindowFont(window));
   }
   void TearDown() override {
     for (HWND window : opened_)
@@ -251,7 +252,7 @@ class FontSetupTest : public ::testing::Test {
 
 std::map<HWND, HFONT> FontHandles(const std::vector<HWND>& windows) {
   std::map<HWND, HFONT> fonts;
-  for (HWND w : windows) fonts[w] = TextWindowFont(w);
+  for (HWND w : windows) fonts[w] = ViewWindowFont(w);
   return fonts;
 }
 
@@ -312,9 +313,9 @@ TEST_F(FontSetupTest, DefaultFontWithShiftGoesToEveryTextWindow) {
   }
   // The logs' edits show it, the conductor's fields too.
   HWND edit = GetWindow(g_logs.errLog, GW_CHILD);
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)), TextWindowFont(g_logs.errLog));
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)), ViewWindowFont(g_logs.errLog));
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(ConductorField(1), WM_GETFONT, 0, 0)),
-            TextWindowFont(g_views.conductor));
+            ViewWindowFont(g_views.conductor));
 }
 
 TEST_F(FontSetupTest, FontChangeGoesToTheCurrentStepEditorOnly) {
@@ -337,7 +338,7 @@ TEST_F(FontSetupTest, FontChangeGoesToTheCurrentStepEditorOnly) {
   EXPECT_EQ(seen.size, "10");
   ASSERT_FALSE(chosen.empty());
   EXPECT_EQ(FaceOf(one), chosen);
-  EXPECT_NE(TextWindowFont(one), fonts[one]);
+  EXPECT_NE(ViewWindowFont(one), fonts[one]);
   EXPECT_EQ(GetObjectType(fonts[one]), 0u) << "the old font was deleted";
   fonts.erase(one);
   auto after = FontHandles(TextWindows());
