@@ -80,7 +80,7 @@ void CopyTrackRecord(const PlayMonRecord& ring, int track) {
   HWND editor = StepEditorOfTrack(track + 1);
   StepEditorData* ed = GetStepEditorData(editor);
   if (!ed || !g_settings.trackMonitor || g_play.partialPlay) return;
-  ed->playLine[0] = ring.eventIndex;
+  ed->playEvent = ring.eventIndex;
   InvalidateRect(editor, nullptr, FALSE);
   if (g_settings.playmon && editor == g_prog.currentStep) ShowSoundingKeys(ring);
 }

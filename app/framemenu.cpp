@@ -44,7 +44,7 @@ void ReadEditor(HWND child, MenuInputs& in) {
   in.hasScorePane = ed->scorePane != nullptr;
   in.firstViewFlag = ed->viewFlags[0];
   in.lineCount = ed->lineCount;
-  in.rhythmDisplay = ed->mode == kModeRhythmGrid;
+  in.rhythmDisplay = ed->viewMode == kModeRhythmGrid;
 }
 
 void TellPlugins(HMENU menu, bool busy) {

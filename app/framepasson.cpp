@@ -32,7 +32,7 @@ bool Shift() { return GetKeyState(VK_SHIFT) < 0; }
 
 bool RhythmDisplay(HWND window) {
   const StepEditorData* ed = StepEditorDataOf(window);
-  return ed && ed->mode == kModeRhythmGrid;
+  return ed && ed->viewMode == kModeRhythmGrid;
 }
 
 void ToStep(UINT message, WPARAM wParam, LPARAM lParam) {

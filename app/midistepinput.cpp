@@ -95,10 +95,10 @@ void SetStepInputMode(HWND stepEditor, UINT command) {
 void SaveRhythmInputState(HWND stepEditor, int save, int onlyForEditor) {
   if (onlyForEditor && !TrackOfStepEditor(ActiveMdiChild())) return;
   const StepEditorData* ed = TrackOfStepEditor(stepEditor) ? GetStepEditorData(stepEditor) : nullptr;
-  if (!ed || ed->mode != kModeRhythmGrid || !ed->rhythmInput) return;
-  auto* values = static_cast<int32_t*>(GlobalLock(ed->rhythmInput));
+  if (!ed || ed->viewMode != kModeRhythmGrid || !ed->rhythmFieldBlock) return;
+  auto* values = static_cast<int32_t*>(GlobalLock(ed->rhythmFieldBlock));
   if (!values) return;
-  if (GlobalSize(ed->rhythmInput) >= sizeof g_savedRhythmInput) {
+  if (GlobalSize(ed->rhythmFieldBlock) >= sizeof g_savedRhythmInput) {
     if (save) {
       std::memcpy(g_savedRhythmInput, values, sizeof g_savedRhythmInput);
     } else {
@@ -106,7 +106,7 @@ void SaveRhythmInputState(HWND stepEditor, int save, int onlyForEditor) {
       std::memset(g_savedRhythmInput, 0, sizeof g_savedRhythmInput);
     }
   }
-  GlobalUnlock(ed->rhythmInput);
+  GlobalUnlock(ed->rhythmFieldBlock);
 }
 
 const int32_t* SavedRhythmInputState() { return g_savedRhythmInput; }

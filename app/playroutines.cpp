@@ -47,7 +47,7 @@ void EnableTrackDrops() {
 void ShowStepFieldEdits(int showCommand) {
   ForEachTrackWindow([showCommand](HWND window, int) {
     const StepEditorData* ed = GetStepEditorData(window);
-    if (!ed || ed->mode != kModeRhythmGrid || !ed->fieldEdits) return;
+    if (!ed || ed->viewMode != kModeRhythmGrid || !ed->fieldEdits) return;
     const auto* fields = static_cast<const HWND*>(GlobalLock(ed->fieldEdits));
     if (!fields) return;
     const size_t count = std::min<size_t>(kFieldEditCount, GlobalSize(ed->fieldEdits) / sizeof(HWND));

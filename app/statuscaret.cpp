@@ -55,26 +55,26 @@ bool ReadCaretEvent(const StepEditorData& ed, CaretPositionInput* in) {
     tb = *p;
     LocalUnlock(ed.trackBlock);
   }
-  if (!tb.events || !tb.measureTable || ed.lastEvent < 0 || ed.lastEvent >= kTrackSlots)
+  if (!tb.events || !tb.positions || ed.eventCount < 0 || ed.eventCount >= kTrackSlots)
     return false;
   const int32_t line = InsertionLine(ed, ed.topLine);
-  int32_t event = ed.lastEvent;  // the caret below the last line stands on the end
-  if (line >= 0 && line <= ed.lastLine) {
+  int32_t event = ed.eventCount;  // the caret below the last line stands on the end
+  if (line >= 0 && line <= (ed.lineCount - 1)) {
     auto* lines = static_cast<LineEntry*>(GlobalLock(ed.lineTable));
     if (!lines) return false;
     event = static_cast<int32_t>(lines[line].firstEvent);
     GlobalUnlock(ed.lineTable);
-    if (event < 0 || event > ed.lastEvent) event = ed.lastEvent;
+    if (event < 0 || event > ed.eventCount) event = ed.eventCount;
   }
-  auto* measures = static_cast<MeasureEntry*>(GlobalLock(tb.measureTable));
+  auto* measures = static_cast<StepPosition*>(GlobalLock(tb.positions));
   auto* events = static_cast<StepEvent*>(GlobalLock(tb.events));
   const bool ok = measures && events;
   if (ok) {
     in->measure = measures[event].measure;
-    in->pos = CaretStepsInMeasure(events, ed.lastEvent + 1, event);
+    in->pos = CaretStepsInMeasure(events, ed.eventCount + 1, event);
   }
   if (events) GlobalUnlock(tb.events);
-  if (measures) GlobalUnlock(tb.measureTable);
+  if (measures) GlobalUnlock(tb.positions);
   return ok;
 }
 

@@ -30,8 +30,8 @@ inline int SlotsOf(HGLOBAL block) {
   return static_cast<int>(std::min<SIZE_T>(GlobalSize(block) / sizeof(StepEvent), kTrackSlots));
 }
 
-// The track block of an editor record, copied out (null entries when absent).
-inline TrackBlock ReadTrackBlock(const StepEditorData& ed) {
+// The track block of an editor, copied out (null entries when absent).
+inline TrackBlock ReadTrackBlock(const StepEditModel& ed) {
   TrackBlock tb = {};
   if (!ed.trackBlock) return tb;
   if (auto* p = static_cast<TrackBlock*>(LocalLock(ed.trackBlock))) {

@@ -47,21 +47,21 @@ void OnOk(HWND dialog) {
 bool CaretPosition(HWND window, uint32_t* measure, uint32_t* step) {
   const StepEditorData* ed = GetStepEditorData(window);
   if (!ed || !ed->lineTable || !ed->trackBlock) return false;
-  int32_t line = ed->mode == kModeRhythmGrid ? ed->topLine + (ed->caretColumn - kRhythmFirstColumn) / 2
+  int32_t line = ed->viewMode == kModeRhythmGrid ? ed->topLine + (ed->caretColumn - kRhythmFirstColumn) / 2
                                              : ed->topLine + ed->caretRow - 1;
-  line = std::clamp(line, 0, std::max(0, ed->lastLine));
+  line = std::clamp(line, 0, std::max(0, (ed->lineCount - 1)));
   bool found = false;
   const auto* lines = static_cast<const LineEntry*>(GlobalLock(ed->lineTable));
   const auto* tb = static_cast<const TrackBlock*>(LocalLock(ed->trackBlock));
-  if (lines && tb && tb->measureTable) {
-    if (const auto* positions = static_cast<const MeasureEntry*>(GlobalLock(tb->measureTable))) {
+  if (lines && tb && tb->positions) {
+    if (const auto* positions = static_cast<const StepPosition*>(GlobalLock(tb->positions))) {
       const uint32_t event = lines[line].firstEvent;
       if (event < static_cast<uint32_t>(kTrackSlots)) {
         *measure = positions[event].measure;
         *step = positions[event].step & ~kOverlapBit;
         found = true;
       }
-      GlobalUnlock(tb->measureTable);
+      GlobalUnlock(tb->positions);
     }
   }
   if (tb) LocalUnlock(ed->trackBlock);

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "appglobals.h"
 #include "editorblocks.h"
-#include "songmodel.h"
 
 namespace {
 
@@ -13,36 +11,23 @@ constexpr UINT kShareable = GMEM_MOVEABLE | GMEM_SHARE;
 
 bool IsStructural(uint8_t code) { return code == 0xF8 || code == 0xF9 || code >= 0xFC; }
 
-void WriteTrackBlock(const StepEditorData& ed, const TrackBlock& tb) {
-  if (!ed.trackBlock) return;
-  if (auto* p = static_cast<TrackBlock*>(LocalLock(ed.trackBlock))) {
+void WriteTrackBlock(const StepEditModel& m, const TrackBlock& tb) {
+  if (!m.trackBlock) return;
+  if (auto* p = static_cast<TrackBlock*>(LocalLock(m.trackBlock))) {
     *p = tb;
-    LocalUnlock(ed.trackBlock);
+    LocalUnlock(m.trackBlock);
   }
 }
 
-uint8_t SongKey() {
-  HGLOBAL h = SongEntry(kHeaderEntry);
-  Locked header(h);
-  return header.as<SongHeader>() ? header.as<SongHeader>()->key : 0;
-}
-
-// Puts a moved event block back into the editor and, when the song held the
-// old handle for the track, into the song's handle table.
-void ReplaceEditorBlock(StepEditorData* ed, HGLOBAL oldBlock, HGLOBAL newBlock) {
-  TrackBlock tb = ReadTrackBlock(*ed);
+// Puts a moved event block into the editor and, where the song held the old
+// handle for the track, into the song's handle table.
+void ReplaceEditorBlock(StepEditModel& m, StepSongContext& ctx, HGLOBAL oldBlock, HGLOBAL newBlock) {
+  TrackBlock tb = ReadTrackBlock(m);
   tb.events = newBlock;
-  WriteTrackBlock(*ed, tb);
-  if (oldBlock == newBlock || ed->track < 1 || ed->track > kMaxTracks) return;
-  SongDocument* doc = LockSongDocument(g_app.frame);
-  if (!doc) return;
-  if (doc->handleTable) {
-    auto* table = static_cast<SongHandleTable*>(LocalLock(doc->handleTable));
-    HGLOBAL& entry = table->h[TrackEventsEntry(ed->track)];
-    if (entry == oldBlock) entry = newBlock;
-    LocalUnlock(doc->handleTable);
-  }
-  UnlockSongDocument(g_app.frame);
+  WriteTrackBlock(m, tb);
+  if (oldBlock == newBlock || m.track < 1 || m.track > kMaxTracks || !ctx.handles) return;
+  HGLOBAL& entry = ctx.handles->h[TrackEventsEntry(m.track)];
+  if (entry == oldBlock) entry = newBlock;
 }
 
 }  // namespace
@@ -69,7 +54,7 @@ int FindNoteOverlap(const StepEvent* events, int count, int index) {
 }
 
 bool BuildLineIndex(const StepEvent* events, int slots, int mode, uint8_t key, LineEntry* lines,
-                    MeasureEntry* measures, int32_t* lastEvent, int32_t* lastLine) {
+                    StepPosition* measures, int32_t* lastEvent, int32_t* lastLine) {
   *lastEvent = -1;
   *lastLine = -1;
   std::memset(lines, 0xFF, kLineTableBytes);
@@ -219,105 +204,123 @@ HGLOBAL ShrinkEventBlock(HGLOBAL block) {
   return GlobalReAlloc(block, (static_cast<SIZE_T>(end) + 2) * sizeof(StepEvent), GMEM_MOVEABLE);
 }
 
-bool GrowEditorBlock(StepEditorData* ed) {
-  HGLOBAL old = ReadTrackBlock(*ed).events;
+bool GrowEditorBlock(StepEditModel& m, StepSongContext& ctx) {
+  HGLOBAL old = ReadTrackBlock(m).events;
   HGLOBAL grown = GrowEventBlock(old);
   if (!grown) return false;
-  ReplaceEditorBlock(ed, old, grown);
+  ReplaceEditorBlock(m, ctx, old, grown);
   return true;
 }
 
-bool ShrinkEditorBlock(StepEditorData* ed) {
-  HGLOBAL old = ReadTrackBlock(*ed).events;
+bool ShrinkEditorBlock(StepEditModel& m, StepSongContext& ctx) {
+  HGLOBAL old = ReadTrackBlock(m).events;
   HGLOBAL shrunk = ShrinkEventBlock(old);
   if (!shrunk) return false;
-  ReplaceEditorBlock(ed, old, shrunk);
+  ReplaceEditorBlock(m, ctx, old, shrunk);
   return true;
 }
 
-bool BuildTrackLineIndex(StepEditorData* ed) {
-  const TrackBlock tb = ReadTrackBlock(*ed);
-  Locked events(tb.events), lines(ed->lineTable), measures(tb.measureTable);
-  bool built = false;
-  if (events.as<StepEvent>() && lines.as<LineEntry>() && measures.as<MeasureEntry>() &&
-      GlobalSize(ed->lineTable) >= kLineTableBytes && GlobalSize(tb.measureTable) >= kMeasureTableBytes) {
-    built = BuildLineIndex(events.as<StepEvent>(), SlotsOf(tb.events), ed->mode, SongKey(),
-                           lines.as<LineEntry>(), measures.as<MeasureEntry>(), &ed->lastEvent,
-                           &ed->lastLine);
-  } else {
-    ed->lastEvent = -1;
-    ed->lastLine = -1;
+bool PointEditorAtBlock(StepEditModel& m, StepSongContext& ctx, HGLOBAL block, bool current) {
+  if (!block || !m.trackBlock) return false;
+  if (current) {
+    HGLOBAL grown = GrowEventBlock(block);
+    if (!grown) return false;
+    block = grown;
   }
-  ed->lineCount = ed->lastLine + 1;
+  TrackBlock tb = ReadTrackBlock(m);
+  const HGLOBAL old = ctx.handles && m.track >= 1 && m.track <= kMaxTracks
+                          ? ctx.handles->h[TrackEventsEntry(m.track)]
+                          : tb.events;
+  ReplaceEditorBlock(m, ctx, old, block);
+  m.indexCurrent = 1;
+  m.gapTail = 0;
+  m.topLine = 0;
+  m.selFrom = m.selTo = -1;
+  return BuildTrackLineIndex(m, ctx);
+}
+
+bool BuildTrackLineIndex(StepEditModel& m, const StepSongContext& ctx) {
+  const TrackBlock tb = ReadTrackBlock(m);
+  Locked events(tb.events), lines(m.lineTable), positions(tb.positions);
+  bool built = false;
+  int32_t lastLine = -1;
+  if (events.as<StepEvent>() && lines.as<LineEntry>() && positions.as<StepPosition>() &&
+      GlobalSize(m.lineTable) >= kLineTableBytes && GlobalSize(tb.positions) >= kPositionTableBytes) {
+    built = BuildLineIndex(events.as<StepEvent>(), SlotsOf(tb.events), m.viewMode, ctx.songKey,
+                           lines.as<LineEntry>(), positions.as<StepPosition>(), &m.eventCount, &lastLine);
+  } else {
+    m.eventCount = -1;
+  }
+  m.lineCount = lastLine + 1;
   return built;
 }
 
-int32_t InsertionLine(const StepEditorData& ed, int32_t top) {
-  if (ed.mode == kModeRhythmGrid) return top + (ed.caretColumn - kRhythmFirstColumn) / 2;
-  return top + ed.caretRow - 1;
+int32_t InsertionLine(const StepEditModel& m, int32_t top) {
+  if (m.viewMode == kModeRhythmGrid) return top + (m.caretColumn - kRhythmFirstColumn) / 2;
+  return top + m.caretRow - 1;
 }
 
-bool OpenInsertGap(StepEditorData* ed, int32_t top) {
-  if (ed->indexValid != 1) return false;
-  const int32_t line = InsertionLine(*ed, top);
-  if (line < 0 || line > ed->lastLine || line >= kTrackSlots) return false;
+bool OpenInsertGap(StepEditModel& m, const StepSongContext& ctx, int32_t top) {
+  if (m.indexCurrent != 1) return false;
+  const int32_t line = InsertionLine(m, top);
+  if (line < 0 || line >= m.lineCount || line >= kTrackSlots) return false;
   int p;
   {
-    Locked lines(ed->lineTable);
+    Locked lines(m.lineTable);
     if (!lines.as<LineEntry>()) return false;
     p = static_cast<int>(lines.as<LineEntry>()[line].firstEvent);
   }
-  const HGLOBAL block = ReadTrackBlock(*ed).events;
+  const HGLOBAL block = ReadTrackBlock(m).events;
   int tail;
   {
     Locked events(block);
     if (!events.as<StepEvent>()) return false;
-    tail = OpenGapInBlock(events.as<StepEvent>(), SlotsOf(block), ed->lastEvent, p);
+    tail = OpenGapInBlock(events.as<StepEvent>(), SlotsOf(block), m.eventCount, p);
   }
   if (tail < 0) return false;
-  BuildTrackLineIndex(ed);
-  ed->indexValid = 0;
-  ed->gapTail = tail;
+  BuildTrackLineIndex(m, ctx);
+  m.indexCurrent = 0;
+  m.gapTail = tail;
   return true;
 }
 
-bool CloseInsertGap(StepEditorData* ed) {
-  if (ed->indexValid != 0) return false;
-  const HGLOBAL block = ReadTrackBlock(*ed).events;
+bool CloseInsertGap(StepEditModel& m, const StepSongContext& ctx) {
+  if (m.indexCurrent != 0) return false;
+  const HGLOBAL block = ReadTrackBlock(m).events;
   int closed = -1;
   {
     Locked events(block);
-    if (events.as<StepEvent>()) closed = CloseGapInBlock(events.as<StepEvent>(), SlotsOf(block), ed->gapTail);
+    if (events.as<StepEvent>()) closed = CloseGapInBlock(events.as<StepEvent>(), SlotsOf(block), m.gapTail);
   }
-  if (closed >= 0) BuildTrackLineIndex(ed);
-  ed->indexValid = 1;
-  ed->gapTail = 0;
+  if (closed >= 0) BuildTrackLineIndex(m, ctx);
+  m.indexCurrent = 1;
+  m.gapTail = 0;
   return closed >= 0;
 }
 
-bool SaveUndoCopy(StepEditorData* ed) {
-  TrackBlock tb = ReadTrackBlock(*ed);
-  if (!ed->trackBlock) return false;
+bool SaveUndoCopy(StepEditModel& m) {
+  TrackBlock tb = ReadTrackBlock(m);
+  if (!m.trackBlock) return false;
   if (tb.undo) GlobalFree(tb.undo);
   tb.undo = nullptr;
-  WriteTrackBlock(*ed, tb);
-  if (ed->lastEvent < 0) return false;
+  WriteTrackBlock(m, tb);
+  if (m.eventCount < 0) return false;
 
-  HGLOBAL copy = GlobalAlloc(kShareable, UndoCopyBytes(ed->lastEvent));
+  HGLOBAL copy = GlobalAlloc(kShareable, UndoCopyBytes(m.eventCount));
   if (!copy) return false;
-  const uint16_t cursor = static_cast<uint16_t>(ed->mode == kModeRhythmGrid ? ed->caretColumn : ed->caretRow);
+  const uint16_t cursor = static_cast<uint16_t>(m.viewMode == kModeRhythmGrid ? m.caretColumn : m.caretRow);
   bool filled;
   {
     Locked events(tb.events), dest(copy);
     filled = events.as<StepEvent>() && dest.as<void>() &&
-             FillUndoCopy(dest.as<void>(), UndoCopyBytes(ed->lastEvent), events.as<StepEvent>(),
-                          SlotsOf(tb.events), ed->lastEvent, static_cast<uint16_t>(ed->topLine), cursor);
+             FillUndoCopy(dest.as<void>(), UndoCopyBytes(m.eventCount), events.as<StepEvent>(),
+                          SlotsOf(tb.events), m.eventCount, static_cast<uint16_t>(m.topLine), cursor);
   }
   if (!filled) {
     GlobalFree(copy);
     return false;
   }
   tb.undo = copy;
-  WriteTrackBlock(*ed, tb);
+  WriteTrackBlock(m, tb);
   return true;
 }

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "stepeditdata.h"
+#include "editmodel.h"
 #include "zk/song.h"
 
 // Index of the first end code (0xFE or above) among events[0..count), or -1.
@@ -22,12 +22,12 @@ int FindNoteOverlap(const StepEvent* events, int count, int index);
 // events[0..slots). False, with both outputs -1, for a mode other than 0 or 1
 // or a block without an end event.
 bool BuildLineIndex(const StepEvent* events, int slots, int mode, uint8_t key, LineEntry* lines,
-                    MeasureEntry* measures, int32_t* lastEvent, int32_t* lastLine);
+                    StepPosition* measures, int32_t* lastEvent, int32_t* lastLine);
 
 // Moves events p to the end event (at lastEvent) to the top of a full block
 // so that the end event lands in the last slot, and writes an end event at p.
 // Returns the slot the event p now sits in, or -1 (block untouched) when the
-// block is not full-size, p or lastEvent lie outside it, lastEvent does not
+// block is not full-size, p or eventCount lie outside it, eventCount does not
 // hold an end event or the block has more than kMaxTrackEvents events.
 int OpenGapInBlock(StepEvent* events, int slots, int lastEvent, int p);
 
@@ -36,12 +36,12 @@ int OpenGapInBlock(StepEvent* events, int slots, int lastEvent, int p);
 // of the end event, or -1 (block untouched) for a tail slot outside the block.
 int CloseGapInBlock(StepEvent* events, int slots, int gapTail);
 
-// Bytes of the undo copy of a track whose end event is at lastEvent.
+// Bytes of the undo copy of a track whose end event is at eventCount.
 inline size_t UndoCopyBytes(int lastEvent) {
   return (static_cast<size_t>(lastEvent) + 2) * sizeof(StepEvent);
 }
 // Fills an undo copy: slot 0 holds top line, cursor and event count (end
-// event included); the events follow. False when lastEvent is outside the
+// event included); the events follow. False when eventCount is outside the
 // block or not an end event, or dest is too small.
 bool FillUndoCopy(void* dest, size_t destBytes, const StepEvent* events, int slots, int lastEvent,
                   uint16_t top, uint16_t cursor);
@@ -53,14 +53,20 @@ bool FillUndoCopy(void* dest, size_t destBytes, const StepEvent* events, int slo
 HGLOBAL GrowEventBlock(HGLOBAL block);
 HGLOBAL ShrinkEventBlock(HGLOBAL block);
 
-// The same on an editor's record, keeping the song's handle table in step.
-bool GrowEditorBlock(StepEditorData* ed);
-bool ShrinkEditorBlock(StepEditorData* ed);
+// The same on an editor, keeping the song's handle table in step.
+bool GrowEditorBlock(StepEditModel& m, StepSongContext& ctx);
+bool ShrinkEditorBlock(StepEditModel& m, StepSongContext& ctx);
 
-// Editor-record operations. The record's track block must be attached.
-bool BuildTrackLineIndex(StepEditorData* ed);
+// Points the editor at a new event block of its track (a track mix put it in
+// the song), grown to full size when the editor is the current one, and
+// rebuilds the line index from the top. False (editor unchanged) when the
+// block cannot be grown.
+bool PointEditorAtBlock(StepEditModel& m, StepSongContext& ctx, HGLOBAL block, bool current);
+
+// Model operations; the model's track block must be attached.
+bool BuildTrackLineIndex(StepEditModel& m, const StepSongContext& ctx);
 // The line the caret is on, counted from top.
-int32_t InsertionLine(const StepEditorData& ed, int32_t top);
-bool OpenInsertGap(StepEditorData* ed, int32_t top);
-bool CloseInsertGap(StepEditorData* ed);
-bool SaveUndoCopy(StepEditorData* ed);
+int32_t InsertionLine(const StepEditModel& m, int32_t top);
+bool OpenInsertGap(StepEditModel& m, const StepSongContext& ctx, int32_t top);
+bool CloseInsertGap(StepEditModel& m, const StepSongContext& ctx);
+bool SaveUndoCopy(StepEditModel& m);

@@ -4,6 +4,7 @@
 #include "lineindex.h"
 #include "settings.h"
 #include "stepservices.h"
+#include "songcontext.h"
 
 namespace {
 
@@ -14,13 +15,13 @@ bool IsNote(const StepEvent& e) { return e.code < kFirstCommand; }
 
 // The event of a line, or -1 beyond the table.
 int EventOfLine(const StepEditorData& ed, const LineEntry* lines, int32_t line) {
-  if (!lines || line < 0 || line > ed.lastLine || line >= kTrackSlots) return -1;
+  if (!lines || line < 0 || line > (ed.lineCount - 1) || line >= kTrackSlots) return -1;
   return static_cast<int>(lines[line].firstEvent);
 }
 
 // One line down, scrolling when the caret sits on the window's last row.
 void CaretLineDown(HWND editor, StepEditorData* ed) {
-  if (ed->mode == kModeRhythmGrid) {
+  if (ed->viewMode == kModeRhythmGrid) {
     ed->caretColumn = static_cast<int16_t>(ed->caretColumn + 2);
     return;
   }
@@ -42,10 +43,10 @@ void SkipToNextNoteLine(HWND editor, StepEditorData* ed) {
   const int slots = SlotsOf(tb.events);
   for (;;) {
     const int32_t line = InsertionLine(*ed, ed->topLine);
-    if (line >= ed->lastLine) return;
+    if (line >= (ed->lineCount - 1)) return;
     CaretLineDown(editor, ed);
     const int index = EventOfLine(*ed, table, line + 1);
-    if (index < 0 || index >= slots || index > ed->lastEvent) return;
+    if (index < 0 || index >= slots || index > ed->eventCount) return;
     if (IsNote(ev[index]) || ev[index].code >= kEndCode) return;
   }
 }
@@ -81,19 +82,19 @@ bool SetNoteValues(StepEvent* events, int count, int index, int key, int step, i
 int SetNoteAtCaret(HWND editor, int key, int step, int gate, int velocity) {
   StepEditorData* ed = GetStepEditorData(editor);
   // The gap state appends first; that belongs to the field editing.
-  if (!ed || ed->indexValid != 1) return 0;
+  if (!ed || ed->indexCurrent != 1) return 0;
   bool changed = false, stepChanged = false;
   {
     const TrackBlock tb = ReadTrackBlock(*ed);
     Locked lines(ed->lineTable), events(tb.events);
     const int index = EventOfLine(*ed, lines.as<LineEntry>(), InsertionLine(*ed, ed->topLine));
-    if (index >= 0 && index <= ed->lastEvent)
+    if (index >= 0 && index <= ed->eventCount)
       changed = SetNoteValues(events.as<StepEvent>(), SlotsOf(tb.events), index, key, step, gate, velocity,
                               &stepChanged);
   }
   if (changed) {
     // Positions and overlap marks follow the new key, gate and step.
-    BuildTrackLineIndex(ed);
+    BuildTrackLineIndex(*ed, OpenSongContext().get());
     if (g_stepHooks.setTrackStateBits) g_stepHooks.setTrackStateBits(editor, stepChanged ? 3 : 1);
   }
   if (g_settings.midiInSkipEvent) SkipToNextNoteLine(editor, ed);

@@ -20,6 +20,10 @@ struct StepDialogState {
   // The code whose values the Top/End fields hold: 2092 time values, 231
   // tempo, 238 pitch bend, else 0.
   uint16_t rangeValueKind = 0;
+  // Delete over every track (the block range dialog's check box).
+  uint32_t allTracksFlag = 0;
+  // Rhythm rows that a row erase acts on.
+  uint8_t rhythmRowFlags[128] = {};
   // Steps of a stroke, the bound of the stroke start and width fields.
   int32_t strokeTotal = 0;
 };

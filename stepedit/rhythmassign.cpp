@@ -202,7 +202,7 @@ void RefreshRhythmEditors() {
   for (int track = 1; track <= g_song.trackCount; ++track) {
     HWND editor = StepEditorOfTrack(track);
     const StepEditorData* ed = editor ? StepEditorDataOf(editor) : nullptr;
-    if (ed && ed->mode == kModeRhythmGrid) UpdateStepScroll(editor);
+    if (ed && ed->viewMode == kModeRhythmGrid) UpdateStepScroll(editor);
   }
 }
 

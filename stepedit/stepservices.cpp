@@ -93,14 +93,14 @@ void PlaceStepCaret(HWND editor) {
   if (!ed || GetFocus() != editor) return;
   int width = 0, height = 0;
   GetWndCharSize(editor, &width, &height);
-  const int y = ed->mode == kModeRhythmGrid ? ed->caretRow : (ed->caretRow - 1) * height;
+  const int y = ed->viewMode == kModeRhythmGrid ? ed->caretRow : (ed->caretRow - 1) * height;
   SetCaretPos(ed->caretColumn * width, y);
 }
 
 void UpdateStepScroll(HWND editor) {
   const StepEditorData* ed = GetStepEditorData(editor);
   if (!ed) return;
-  SetScrollRange(editor, SB_VERT, 0, ed->lastLine > 0 ? ed->lastLine : 0, FALSE);
+  SetScrollRange(editor, SB_VERT, 0, (ed->lineCount - 1) > 0 ? (ed->lineCount - 1) : 0, FALSE);
   SetScrollPos(editor, SB_VERT, ed->topLine, TRUE);
   InvalidateRect(editor, nullptr, FALSE);
   PlaceStepCaret(editor);
@@ -113,7 +113,7 @@ void ResetPlayCursors() {
     HWND editor = StepEditorOfTrack(n);
     StepEditorData* ed = GetStepEditorData(editor);
     if (!ed) continue;
-    ed->playLine[0] = ed->playLine[1] = 0;
+    ed->playEvent = ed->playLine = 0;
     InvalidateRect(editor, nullptr, FALSE);
   }
   PlaceStepCaret(g_prog.currentStep);
@@ -157,7 +157,7 @@ int KeyIndexAt(const StepEvent* events, int index) {
 
 int FormatStepEventText(char* buffer, int track, int eventIndex, int flag) {
   StepEditorData* data = GetStepEditorData(StepEditorOfTrack(track));
-  if (!buffer || !data || eventIndex < 0 || eventIndex > data->lastEvent || !data->trackBlock) return 0;
+  if (!buffer || !data || eventIndex < 0 || eventIndex > data->eventCount || !data->trackBlock) return 0;
   const auto* block = static_cast<const TrackBlock*>(LocalLock(data->trackBlock));
   if (!block) return 0;
   HGLOBAL h = block->events;
@@ -202,13 +202,13 @@ class TrackEvents {
 };
 
 bool PositionFromEditor(const StepEditorData& data, int eventIndex, int* measure, int* step, bool* overlap) {
-  if (eventIndex > data.lastEvent || !data.trackBlock) return false;
+  if (eventIndex > data.eventCount || !data.trackBlock) return false;
   const auto* block = static_cast<const TrackBlock*>(LocalLock(data.trackBlock));
-  HGLOBAL table = block ? block->measureTable : nullptr;
+  HGLOBAL table = block ? block->positions : nullptr;
   if (block) LocalUnlock(data.trackBlock);
-  const auto* entries = table ? static_cast<const MeasureEntry*>(GlobalLock(table)) : nullptr;
+  const auto* entries = table ? static_cast<const StepPosition*>(GlobalLock(table)) : nullptr;
   if (!entries) return false;
-  const bool inside = static_cast<size_t>(eventIndex) < GlobalSize(table) / sizeof(MeasureEntry);
+  const bool inside = static_cast<size_t>(eventIndex) < GlobalSize(table) / sizeof(StepPosition);
   if (inside) {
     *measure = entries[eventIndex].measure;
     *step = entries[eventIndex].step & ~kOverlapBit;
@@ -228,10 +228,10 @@ bool StepEventPosition(int track, int eventIndex, int* measure, int* step, bool*
   const int slots = std::min(track_.count(), static_cast<int>(kTrackSlots));
   if (!track_.events() || eventIndex >= slots) return false;
   std::vector<LineEntry> lines(kTrackSlots);
-  std::vector<MeasureEntry> measures(kTrackSlots);
-  int32_t lastEvent = -1, lastLine = -1;
-  if (!BuildLineIndex(track_.events(), slots, kModeStepList, 0, lines.data(), measures.data(), &lastEvent, &lastLine) ||
-      eventIndex > lastEvent)
+  std::vector<StepPosition> measures(kTrackSlots);
+  int32_t eventCount = -1, lastLine = -1;
+  if (!BuildLineIndex(track_.events(), slots, kModeStepList, 0, lines.data(), measures.data(), &eventCount, &lastLine) ||
+      eventIndex > eventCount)
     return false;
   *measure = measures[eventIndex].measure;
   *step = measures[eventIndex].step & ~kOverlapBit;

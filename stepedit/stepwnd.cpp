@@ -38,7 +38,7 @@ LRESULT OnCreate(HWND window) {
   // it through the user data word.
   SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(h));
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(ed));
-  ed->selectionAnchor = ed->selectionEnd = -1;
+  ed->selFrom = ed->selTo = -1;
   ed->viewFlags[0] = 1;
   if (g_prog.defaultFont && g_prog.defaultFont->lfHeight != 0) ed->font = CreateFontIndirectA(g_prog.defaultFont);
   AttachTrackToEditor(ed, window, g_prog.publishedTrack);

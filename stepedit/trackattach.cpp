@@ -8,6 +8,7 @@
 #include "lineindex.h"
 #include "songmodel.h"
 #include "zk/messages.h"
+#include "songcontext.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ void FreeGlobal(HGLOBAL& h) {
 
 void ApplyScrollBars(HWND window, const StepEditorData& ed) {
   const int32_t r = EditorScrollLimit(ed);
-  const int bar = ed.mode == kModeRhythmGrid ? SB_HORZ : SB_VERT;
+  const int bar = ed.viewMode == kModeRhythmGrid ? SB_HORZ : SB_VERT;
   if (r <= 0) {
     EnableScrollBar(window, bar, ESB_DISABLE_BOTH);
   } else {
@@ -52,9 +53,9 @@ void ApplyScrollBars(HWND window, const StepEditorData& ed) {
     SetScrollRange(window, bar, 0, r, FALSE);
     SetScrollPos(window, bar, ed.topLine, FALSE);
   }
-  if (ed.mode == kModeRhythmGrid) {
+  if (ed.viewMode == kModeRhythmGrid) {
     SetScrollRange(window, SB_VERT, 0, 127, FALSE);
-    SetScrollPos(window, SB_VERT, ed.keyPosition, FALSE);
+    SetScrollPos(window, SB_VERT, ed.rhythmKeyScroll, FALSE);
   }
   InvalidateRect(window, nullptr, TRUE);
 }
@@ -72,8 +73,8 @@ void FreeTrackViewBuffers(StepEditorData* ed) {
   if (!ed->trackBlock) return;
   if (auto* tb = static_cast<TrackBlock*>(LocalLock(ed->trackBlock))) {
     FreeGlobal(tb->undo);
-    FreeGlobal(tb->measureTable);
-    FreeGlobal(tb->work);
+    FreeGlobal(tb->positions);
+    FreeGlobal(tb->noteNames);
     tb->events = nullptr;
     LocalUnlock(ed->trackBlock);
   }
@@ -95,7 +96,7 @@ int32_t AttachTrackToEditor(StepEditorData* ed, HWND window, int n) {
 
   FreeTrackViewBuffers(ed);
   HLOCAL record = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(TrackBlock));
-  HGLOBAL measures = GlobalAlloc(kShareableZeroed, kMeasureTableBytes);
+  HGLOBAL measures = GlobalAlloc(kShareableZeroed, kPositionTableBytes);
   HGLOBAL lines = GlobalAlloc(kShareableZeroed, kLineTableBytes);
   HGLOBAL work = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kEditorWorkBytes);
   auto* tb = record ? static_cast<TrackBlock*>(LocalLock(record)) : nullptr;
@@ -109,28 +110,28 @@ int32_t AttachTrackToEditor(StepEditorData* ed, HWND window, int n) {
   }
   tb->undo = nullptr;
   tb->events = events;
-  tb->measureTable = measures;
-  tb->work = work;
+  tb->positions = measures;
+  tb->noteNames = work;
   LocalUnlock(record);
   ed->trackBlock = record;
   ed->lineTable = lines;
 
   if (window) SetWindowTextA(window, caption.c_str());
   ed->caretRow = 1;
-  ed->mode = rhythm ? kModeRhythmGrid : kModeStepList;
+  ed->viewMode = rhythm ? kModeRhythmGrid : kModeStepList;
   ed->caretColumn = rhythm ? kRhythmFirstColumn : kStepListColumn;
-  ed->selectionAnchor = -1;
-  BuildTrackLineIndex(ed);
+  ed->selFrom = -1;
+  BuildTrackLineIndex(*ed, OpenSongContext().get());
   ed->track = static_cast<int16_t>(n);
-  ed->indexValid = 1;
+  ed->indexCurrent = 1;
   ed->gapTail = 0;
   SetEditorEntry(g_app.frame, n, window, true);
-  return ed->lastLine;
+  return (ed->lineCount - 1);
 }
 
 int32_t EditorScrollLimit(const StepEditorData& ed) {
-  if (ed.mode == kModeRhythmGrid) return ed.lastLine - (ed.caretColumn - kRhythmFirstColumn) / 2;
-  return ed.lastLine - ed.caretRow + 1;
+  if (ed.viewMode == kModeRhythmGrid) return (ed.lineCount - 1) - (ed.caretColumn - kRhythmFirstColumn) / 2;
+  return (ed.lineCount - 1) - ed.caretRow + 1;
 }
 
 void RefreshTrackEditors(HWND frame) {
@@ -144,7 +145,7 @@ void RefreshTrackEditors(HWND frame) {
       continue;
     }
     ed->topLine = 0;
-    ed->indexValid = 1;
+    ed->indexCurrent = 1;
     AttachTrackToEditor(ed, windows[i], static_cast<int>(i) + 1);
     ApplyScrollBars(windows[i], *ed);
   }

@@ -132,7 +132,7 @@ namespace {
 int32_t LineOfEvent(const StepEditorData& ed, int eventIndex) {
   const auto* lines = ed.lineTable ? static_cast<const LineEntry*>(GlobalLock(ed.lineTable)) : nullptr;
   if (!lines) return 0;
-  int32_t low = 0, high = ed.lastLine;
+  int32_t low = 0, high = (ed.lineCount - 1);
   while (low < high) {
     const int32_t mid = low + (high - low + 1) / 2;
     if (lines[mid].firstEvent <= static_cast<uint32_t>(eventIndex)) low = mid;
@@ -149,10 +149,10 @@ int32_t LineOfPosition(const StepEditorData& ed, int measure, int step) {
   if (!lines) return 0;
   const TrackBlock* tb = ed.trackBlock ? static_cast<const TrackBlock*>(LocalLock(ed.trackBlock)) : nullptr;
   const auto* positions =
-      tb && tb->measureTable ? static_cast<const MeasureEntry*>(GlobalLock(tb->measureTable)) : nullptr;
-  int32_t found = ed.lastLine;
+      tb && tb->positions ? static_cast<const StepPosition*>(GlobalLock(tb->positions)) : nullptr;
+  int32_t found = (ed.lineCount - 1);
   if (positions) {
-    for (int32_t line = 0; line <= ed.lastLine; ++line) {
+    for (int32_t line = 0; line <= (ed.lineCount - 1); ++line) {
       const uint32_t event = lines[line].firstEvent;
       if (event >= static_cast<uint32_t>(kTrackSlots)) break;
       const int m = positions[event].measure;
@@ -162,7 +162,7 @@ int32_t LineOfPosition(const StepEditorData& ed, int measure, int step) {
         break;
       }
     }
-    GlobalUnlock(tb->measureTable);
+    GlobalUnlock(tb->positions);
   }
   if (tb) LocalUnlock(ed.trackBlock);
   GlobalUnlock(ed.lineTable);
@@ -193,7 +193,7 @@ StepEditorData* FrontEditor(int track, HWND* editorOut) {
 void ShowLineOnTop(HWND editor, StepEditorData* ed, int32_t line) {
   ed->topLine = line;
   ed->caretRow = 1;
-  ed->caretColumn = ed->mode == kModeRhythmGrid ? kRhythmFirstColumn : kStepListColumn;
+  ed->caretColumn = ed->viewMode == kModeRhythmGrid ? kRhythmFirstColumn : kStepListColumn;
   SetScrollPos(editor, SB_VERT, ed->topLine, TRUE);
   SendMessageA(editor, WM_ZK_STEPCHANGED, 0, 0);
   InvalidateRect(editor, nullptr, TRUE);
@@ -220,7 +220,7 @@ int OpenTrackEditor(HWND window, int track, int measure, int step) {
   if (!ed) return 0;
   // Steps count from 1; a track that never played reports step 0.
   const int32_t line = LineOfPosition(*ed, measure, step < 1 ? 1 : step);
-  if (g_stepHooks.isPlaying && g_stepHooks.isPlaying()) ed->playLine[0] = static_cast<int32_t>(FirstEventOfLine(*ed, line));
+  if (g_stepHooks.isPlaying && g_stepHooks.isPlaying()) ed->playEvent = static_cast<int32_t>(FirstEventOfLine(*ed, line));
   ShowLineOnTop(editor, ed, line);
   return 1;
 }

@@ -102,9 +102,9 @@ TEST(PlayRange, CaretLineByDisplayMode) {
   ed.topLine = 10;
   ed.caretRow = 3;
   ed.caretColumn = kStepListColumn;
-  ed.mode = kModeStepList;
+  ed.viewMode = kModeStepList;
   EXPECT_EQ(12, PlayCaretLine(ed));
-  ed.mode = kModeRhythmGrid;
+  ed.viewMode = kModeRhythmGrid;
   ed.caretColumn = kRhythmFirstColumn + 2 * 4;
   EXPECT_EQ(14, PlayCaretLine(ed));
   ed.caretColumn = kRhythmFirstColumn + 1;  // second character of the same step

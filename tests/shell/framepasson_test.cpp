@@ -78,7 +78,7 @@ class PassedOnTest : public ::testing::TestWithParam<PassCase> {
     SetKeyboardState(keys_);
     if (editor_) {
       StepEditorData* ed = GetStepEditorData(editor_);
-      ed->mode = kModeStepList;
+      ed->viewMode = kModeStepList;
       ed->viewFlags[0] = 1;
       ed->viewFlags[1] = 0;
       SetWindowLongPtrA(editor_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_editorProc));
@@ -98,7 +98,7 @@ TEST_P(PassedOnTest, TheEditorReceivesExactlyTheForm) {
   g_settings.shiftUpDown = c.shiftUpDown;
   g_settings.ctrlCv = c.ctrlCv;
   StepEditorData* ed = GetStepEditorData(editor_);
-  ed->mode = c.rhythm ? kModeRhythmGrid : kModeStepList;
+  ed->viewMode = c.rhythm ? kModeRhythmGrid : kModeStepList;
   ed->viewFlags[0] = c.viewFlag0;
   ed->viewFlags[1] = c.viewFlag1;
   BYTE keys[256];

@@ -244,10 +244,10 @@ TEST_F(StepInputModeTest, TheSavedRhythmInputGoesBackIntoTheEditorOnce) {
   auto* values = static_cast<int32_t*>(GlobalLock(block));
   for (int i = 0; i < kRhythmInputValues; ++i) values[i] = 10 + i;
   GlobalUnlock(block);
-  ed->rhythmInput = block;
+  ed->rhythmFieldBlock = block;
   SaveRhythmInputState(editor_, 1, 1);
   EXPECT_EQ(SavedRhythmInputState()[0], 0) << "a step list keeps nothing";
-  ed->mode = kModeRhythmGrid;
+  ed->viewMode = kModeRhythmGrid;
   SaveRhythmInputState(editor_, 1, 1);
   EXPECT_EQ(SavedRhythmInputState()[6], 16);
   values = static_cast<int32_t*>(GlobalLock(block));
@@ -258,8 +258,8 @@ TEST_F(StepInputModeTest, TheSavedRhythmInputGoesBackIntoTheEditorOnce) {
   EXPECT_EQ(values[3], 13);
   GlobalUnlock(block);
   EXPECT_EQ(SavedRhythmInputState()[3], 0);
-  ed->mode = kModeStepList;
-  ed->rhythmInput = nullptr;
+  ed->viewMode = kModeStepList;
+  ed->rhythmFieldBlock = nullptr;
   GlobalFree(block);
 }
 

@@ -33,6 +33,7 @@
 #include "viewglobals.h"
 #include "viewwindows.h"
 #include "vwinmm.h"
+#include "songcontext.h"
 
 namespace {
 
@@ -376,9 +377,9 @@ HWND EditorOfTrackOne(int row) {
   if (!editor) editor = g_openedEditor = CreateStepEditor(1, 0);
   StepEditorData* ed = GetStepEditorData(editor);
   if (!ed) return nullptr;
-  ed->mode = kModeStepList;
-  ed->indexValid = 1;
-  if (!BuildTrackLineIndex(ed)) return nullptr;
+  ed->viewMode = kModeStepList;
+  ed->indexCurrent = 1;
+  if (!BuildTrackLineIndex(*ed, OpenSongContext().get())) return nullptr;
   ed->topLine = 0;
   ed->caretRow = static_cast<int16_t>(row);
   SendMessageA(g_app.mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(editor), 0);

@@ -144,7 +144,7 @@ TEST_P(PointEditDuringPlayTest, ItStopsAndOpensTheCurrentTrackWhereItHadGot) {
   EXPECT_EQ(ed->topLine, LineOf(record.measure + 1, record.stepInMeasure))
       << record.measure << " " << record.stepInMeasure;
   EXPECT_GE(ed->topLine, kLinesPerMeasure);
-  EXPECT_EQ(ed->playLine[0], 0) << "the play cursors are reset";
+  EXPECT_EQ(ed->playEvent, 0) << "the play cursors are reset";
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, PointEditDuringPlayTest, ::testing::Values(IDM_PLAY_POINTEDIT, 12u));

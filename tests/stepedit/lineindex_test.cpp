@@ -28,7 +28,7 @@ bool Same(const StepEvent& a, const StepEvent& b) { return std::memcmp(&a, &b, s
 
 struct Index {
   std::vector<LineEntry> lines = std::vector<LineEntry>(kTrackSlots);
-  std::vector<MeasureEntry> measures = std::vector<MeasureEntry>(kTrackSlots);
+  std::vector<StepPosition> measures = std::vector<StepPosition>(kTrackSlots);
   int32_t lastEvent = 0;
   int32_t lastLine = 0;
   bool ok = false;
@@ -187,7 +187,7 @@ TEST(LineIndex, LineForEverySlotStaysInsideTheTable) {
   block.back() = EndEvent();
   std::vector<LineEntry> lines(kTrackSlots + 1);
   std::memset(&lines[kTrackSlots], 0xAB, sizeof(LineEntry));
-  std::vector<MeasureEntry> measures(kTrackSlots);
+  std::vector<StepPosition> measures(kTrackSlots);
   int32_t lastEvent = 0, lastLine = 0;
   ASSERT_TRUE(BuildLineIndex(block.data(), kTrackSlots, 0, 0, lines.data(), measures.data(), &lastEvent, &lastLine));
   EXPECT_EQ(lastEvent, kTrackSlots - 1);

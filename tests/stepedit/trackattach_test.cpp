@@ -6,6 +6,7 @@
 
 #include "appglobals.h"
 #include "lineindex.h"
+#include "songcontext.h"
 #include "songmodel.h"
 #include "stepservices.h"
 #include "testsupport.h"
@@ -75,17 +76,17 @@ TEST_F(TrackAttach, AttachSetsUpAStepListEditor) {
   ReplaceTrackEvents(2, Block({N(60, 10), N(62, 10)}));
   HWND w = EditorWindow(&ed);
   EXPECT_EQ(AttachTrackToEditor(&ed, w, 2), 2);
-  EXPECT_EQ(ed.mode, kModeStepList);
+  EXPECT_EQ(ed.viewMode, kModeStepList);
   EXPECT_EQ(ed.track, 2);
   EXPECT_EQ(ed.caretRow, 1);
   EXPECT_EQ(ed.caretColumn, 11);
-  EXPECT_EQ(ed.selectionAnchor, -1);
-  EXPECT_EQ(ed.indexValid, 1);
-  EXPECT_EQ(ed.lastEvent, 2);
+  EXPECT_EQ(ed.selFrom, -1);
+  EXPECT_EQ(ed.indexCurrent, 1);
+  EXPECT_EQ(ed.eventCount, 2);
   const TrackBlock tb = BlockOf(ed);
   EXPECT_EQ(tb.events, SongEntry(TrackEventsEntry(2)));
   EXPECT_EQ(tb.undo, nullptr);
-  EXPECT_EQ(GlobalSize(tb.measureTable), kMeasureTableBytes);
+  EXPECT_EQ(GlobalSize(tb.positions), kPositionTableBytes);
   EXPECT_EQ(GlobalSize(ed.lineTable), kLineTableBytes);
   EXPECT_EQ(Windows().editor[1], w);
   EXPECT_EQ(Windows().state[1], 2u);
@@ -99,7 +100,7 @@ TEST_F(TrackAttach, RhythmTrackOpensTheGrid) {
   SetRhythm(1, true);
   ReplaceTrackEvents(1, Block({N(36, 10), N(38, 10)}));
   EXPECT_EQ(AttachTrackToEditor(&ed, nullptr, 1), 2);
-  EXPECT_EQ(ed.mode, kModeRhythmGrid);
+  EXPECT_EQ(ed.viewMode, kModeRhythmGrid);
   EXPECT_EQ(ed.caretColumn, 15);
 }
 
@@ -124,25 +125,25 @@ TEST_F(TrackAttach, GapNeedsAGrownBlockThenOpensAndClosesUnchanged) {
   const Events track = Block({N(60, 10), N(62, 10), N(64, 10)});
   ReplaceTrackEvents(1, track);
   ASSERT_EQ(AttachTrackToEditor(&ed, nullptr, 1), 3);
-  EXPECT_FALSE(OpenInsertGap(&ed, 0));  // block not grown
-  EXPECT_EQ(ed.indexValid, 1);
+  EXPECT_FALSE(OpenInsertGap(ed, OpenSongContext().get(), 0));  // block not grown
+  EXPECT_EQ(ed.indexCurrent, 1);
 
-  ASSERT_TRUE(GrowEditorBlock(&ed));
+  ASSERT_TRUE(GrowEditorBlock(ed, OpenSongContext().get()));
   EXPECT_EQ(BlockOf(ed).events, SongEntry(TrackEventsEntry(1)));
-  ASSERT_TRUE(OpenInsertGap(&ed, 0));
-  EXPECT_EQ(ed.indexValid, 0);
-  EXPECT_EQ(ed.lastEvent, 0);  // an empty track until the gap closes
-  EXPECT_EQ(ed.lastLine, 0);
+  ASSERT_TRUE(OpenInsertGap(ed, OpenSongContext().get(), 0));
+  EXPECT_EQ(ed.indexCurrent, 0);
+  EXPECT_EQ(ed.eventCount, 0);  // an empty track until the gap closes
+  EXPECT_EQ((ed.lineCount - 1), 0);
   EXPECT_EQ(ed.gapTail, kTrackSlots - 4);
-  EXPECT_FALSE(OpenInsertGap(&ed, 0));  // already open
+  EXPECT_FALSE(OpenInsertGap(ed, OpenSongContext().get(), 0));  // already open
 
-  ASSERT_TRUE(CloseInsertGap(&ed));
-  EXPECT_EQ(ed.indexValid, 1);
+  ASSERT_TRUE(CloseInsertGap(ed, OpenSongContext().get()));
+  EXPECT_EQ(ed.indexCurrent, 1);
   EXPECT_EQ(ed.gapTail, 0);
-  EXPECT_EQ(ed.lastEvent, 3);
-  EXPECT_FALSE(CloseInsertGap(&ed));  // nothing open
+  EXPECT_EQ(ed.eventCount, 3);
+  EXPECT_FALSE(CloseInsertGap(ed, OpenSongContext().get()));  // nothing open
 
-  ASSERT_TRUE(ShrinkEditorBlock(&ed));
+  ASSERT_TRUE(ShrinkEditorBlock(ed, OpenSongContext().get()));
   HGLOBAL h = SongEntry(TrackEventsEntry(1));
   EXPECT_EQ(BlockOf(ed).events, h);
   EXPECT_EQ(GlobalSize(h), 5 * sizeof(StepEvent));
@@ -152,28 +153,28 @@ TEST_F(TrackAttach, GapNeedsAGrownBlockThenOpensAndClosesUnchanged) {
 TEST_F(TrackAttach, GapAtTheCaretLine) {
   ReplaceTrackEvents(1, Block({N(60, 10), N(62, 10), N(64, 10)}));
   ASSERT_EQ(AttachTrackToEditor(&ed, nullptr, 1), 3);
-  ASSERT_TRUE(GrowEditorBlock(&ed));
+  ASSERT_TRUE(GrowEditorBlock(ed, OpenSongContext().get()));
   ed.caretRow = 2;
-  ASSERT_TRUE(OpenInsertGap(&ed, 1));  // line 2
-  EXPECT_EQ(ed.lastEvent, 2);
+  ASSERT_TRUE(OpenInsertGap(ed, OpenSongContext().get(), 1));  // line 2
+  EXPECT_EQ(ed.eventCount, 2);
   EXPECT_EQ(ed.gapTail, kTrackSlots - 2);
-  ASSERT_TRUE(CloseInsertGap(&ed));
-  EXPECT_EQ(ed.lastEvent, 3);
+  ASSERT_TRUE(CloseInsertGap(ed, OpenSongContext().get()));
+  EXPECT_EQ(ed.eventCount, 3);
 }
 
 TEST_F(TrackAttach, GapBeyondTheLastLineIsRefused) {
   const Events track = Block({N(60, 10)});
   ReplaceTrackEvents(1, track);
   ASSERT_EQ(AttachTrackToEditor(&ed, nullptr, 1), 1);
-  ASSERT_TRUE(GrowEditorBlock(&ed));
+  ASSERT_TRUE(GrowEditorBlock(ed, OpenSongContext().get()));
   struct Case {
     int16_t row;
     int32_t top;
   } cases[] = {{3, 0}, {1, 2}, {1, -5}, {1, kTrackSlots}, {0x7FFF, 0x7FFFFFF0}};
   for (const Case& c : cases) {
     ed.caretRow = c.row;
-    EXPECT_FALSE(OpenInsertGap(&ed, c.top)) << c.row << " " << c.top;
-    EXPECT_EQ(ed.indexValid, 1);
+    EXPECT_FALSE(OpenInsertGap(ed, OpenSongContext().get(), c.top)) << c.row << " " << c.top;
+    EXPECT_EQ(ed.indexCurrent, 1);
   }
   EXPECT_TRUE(SameEvents(Read(SongEntry(TrackEventsEntry(1)), 2), track));
 }
@@ -183,7 +184,7 @@ TEST_F(TrackAttach, UndoCopyReplacesThePreviousOne) {
   ASSERT_EQ(AttachTrackToEditor(&ed, nullptr, 1), 2);
   ed.topLine = 1;
   ed.caretRow = 2;
-  ASSERT_TRUE(SaveUndoCopy(&ed));
+  ASSERT_TRUE(SaveUndoCopy(ed));
   HGLOBAL first = BlockOf(ed).undo;
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(GlobalSize(first), 4 * sizeof(StepEvent));
@@ -196,9 +197,9 @@ TEST_F(TrackAttach, UndoCopyReplacesThePreviousOne) {
 
   ReplaceTrackEvents(1, Block({N(70, 10)}));
   ASSERT_EQ(AttachTrackToEditor(&ed, nullptr, 1), 1);
-  ed.mode = kModeRhythmGrid;
+  ed.viewMode = kModeRhythmGrid;
   ed.caretColumn = 17;
-  ASSERT_TRUE(SaveUndoCopy(&ed));
+  ASSERT_TRUE(SaveUndoCopy(ed));
   const Events second = Read(BlockOf(ed).undo, 3);
   EXPECT_EQ(reinterpret_cast<const uint16_t*>(second.data())[1], 17);
   EXPECT_EQ(reinterpret_cast<const uint16_t*>(second.data())[2], 2);
@@ -207,22 +208,22 @@ TEST_F(TrackAttach, UndoCopyReplacesThePreviousOne) {
 TEST_F(TrackAttach, FreeingKeepsTheSongsBlock) {
   ReplaceTrackEvents(1, Block({N(60, 10)}));
   ASSERT_EQ(AttachTrackToEditor(&ed, nullptr, 1), 1);
-  ASSERT_TRUE(SaveUndoCopy(&ed));
+  ASSERT_TRUE(SaveUndoCopy(ed));
   FreeTrackViewBuffers(&ed);
   EXPECT_EQ(ed.lineTable, nullptr);
   EXPECT_EQ(ed.trackBlock, nullptr);
   HGLOBAL h = SongEntry(TrackEventsEntry(1));
   EXPECT_TRUE(SameEvents(Read(h, 2), Block({N(60, 10)})));
   FreeTrackViewBuffers(&ed);  // twice is harmless
-  EXPECT_FALSE(SaveUndoCopy(&ed));
-  EXPECT_FALSE(BuildTrackLineIndex(&ed));
+  EXPECT_FALSE(SaveUndoCopy(ed));
+  EXPECT_FALSE(BuildTrackLineIndex(ed, OpenSongContext().get()));
 }
 
 TEST_F(TrackAttach, ScrollLimit) {
-  ed.lastLine = 10;
+  ed.lineCount = 11;
   ed.caretRow = 3;
   EXPECT_EQ(EditorScrollLimit(ed), 8);
-  ed.mode = kModeRhythmGrid;
+  ed.viewMode = kModeRhythmGrid;
   ed.caretColumn = 19;
   EXPECT_EQ(EditorScrollLimit(ed), 8);
 }
@@ -231,12 +232,12 @@ TEST_F(TrackAttach, RefreshReattachesEveryEditorToTheNewEvents) {
   HWND w = EditorWindow(&ed);
   ASSERT_EQ(AttachTrackToEditor(&ed, w, 3), 0);  // a new track: the end event only
   ed.topLine = 5;
-  ed.indexValid = 0;
+  ed.indexCurrent = 0;
   ReplaceTrackEvents(3, Block({N(60, 10), N(62, 10), N(64, 10)}));
   RefreshTrackEditors(frame.hwnd());
-  EXPECT_EQ(ed.lastEvent, 3);
+  EXPECT_EQ(ed.eventCount, 3);
   EXPECT_EQ(ed.topLine, 0);
-  EXPECT_EQ(ed.indexValid, 1);
+  EXPECT_EQ(ed.indexCurrent, 1);
   EXPECT_EQ(BlockOf(ed).events, SongEntry(TrackEventsEntry(3)));
   int lo = -1, hi = -1;
   GetScrollRange(w, SB_VERT, &lo, &hi);
