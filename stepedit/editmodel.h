@@ -150,3 +150,41 @@ inline bool FitsTrack(const StepEditModel& m, int64_t n) {
 HGLOBAL ContextTrackEvents(const StepSongContext& ctx, int track);
 // ORs bits into a track's state word when the context has the table.
 void ContextSetStateBits(StepSongContext& ctx, int track, uint32_t bits);
+
+// Attaches the model to a track's event block (the song's own, from the
+// context): allocates the track block, the line and position tables and the
+// note names, sets the view mode from the track's rhythm flag, caret row 1,
+// no selection, contiguous, builds the note names for the song key and the
+// line index, and enters state word 2 in the context's table. Returns the
+// line count, or -1 (model without tables) when the track has no block or
+// memory ran out.
+int32_t AttachModel(StepEditModel& m, StepSongContext& ctx, int track, bool rhythm);
+// Frees the model's tables, its undo copy and the track block itself; the
+// event block belongs to the song.
+void FreeModelBuffers(StepEditModel& m);
+
+// The model's event block and its slots, locked for the holder's life.
+class ModelEvents {
+ public:
+  explicit ModelEvents(const StepEditModel& m);
+  ~ModelEvents();
+  ModelEvents(const ModelEvents&) = delete;
+  ModelEvents& operator=(const ModelEvents&) = delete;
+  StepEvent* events() const { return events_; }
+  int slots() const { return slots_; }
+
+ private:
+  HGLOBAL block_;
+  StepEvent* events_ = nullptr;
+  int slots_ = 0;
+};
+
+// Moves the events from `at` through the end event up by n and copies n
+// events in at `at`, growing the block when it lacks room (keeping the
+// song's handle table in step). Needs a contiguous, indexed track; does no
+// limit check and does not rebuild the index. False, track unchanged, for a
+// position outside 0..eventCount, n < 0 or no memory.
+bool InsertEventsAt(StepEditModel& m, StepSongContext& ctx, int32_t at, const StepEvent* events, int32_t n);
+// Removes events [from, to) and closes up through the end event. False,
+// track unchanged, unless 0 <= from <= to <= eventCount.
+bool RemoveEvents(StepEditModel& m, int32_t from, int32_t to);

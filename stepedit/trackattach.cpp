@@ -68,65 +68,27 @@ std::string FormatTrackCaption(int n, const char comment[36]) {
   return std::string(number) + std::string(comment, 36);
 }
 
-void FreeTrackViewBuffers(StepEditorData* ed) {
-  FreeGlobal(ed->lineTable);
-  if (!ed->trackBlock) return;
-  if (auto* tb = static_cast<TrackBlock*>(LocalLock(ed->trackBlock))) {
-    FreeGlobal(tb->undo);
-    FreeGlobal(tb->positions);
-    FreeGlobal(tb->noteNames);
-    tb->events = nullptr;
-    LocalUnlock(ed->trackBlock);
-  }
-  // Attach makes a new one every time; keeping the old would leak it.
-  LocalFree(ed->trackBlock);
-  ed->trackBlock = nullptr;
-}
+void FreeTrackViewBuffers(StepEditorData* ed) { FreeModelBuffers(*ed); }
 
 int32_t AttachTrackToEditor(StepEditorData* ed, HWND window, int n) {
   if (n < 1 || n > g_song.trackCount || n > kMaxTracks) return -1;
-  HGLOBAL events = SongEntry(TrackEventsEntry(n));
   HGLOBAL header = SongEntry(TrackHeaderEntry(n));
-  if (!events || !header) return -1;
+  if (!header) return -1;
   auto* th = static_cast<TrackHeader*>(GlobalLock(header));
   if (!th) return -1;
   const std::string caption = FormatTrackCaption(n, th->comment);
   const bool rhythm = (th->rhythm & 0x80) != 0;
   GlobalUnlock(header);
 
-  FreeTrackViewBuffers(ed);
-  HLOCAL record = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(TrackBlock));
-  HGLOBAL measures = GlobalAlloc(kShareableZeroed, kPositionTableBytes);
-  HGLOBAL lines = GlobalAlloc(kShareableZeroed, kLineTableBytes);
-  HGLOBAL work = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kEditorWorkBytes);
-  auto* tb = record ? static_cast<TrackBlock*>(LocalLock(record)) : nullptr;
-  if (!tb || !measures || !lines || !work) {
-    if (tb) LocalUnlock(record);
-    if (record) LocalFree(record);
-    for (HGLOBAL h : {measures, lines, work}) {
-      if (h) GlobalFree(h);
-    }
-    return -1;
+  int32_t lines;
+  {
+    OpenSongContext ctx;
+    lines = AttachModel(*ed, ctx.get(), n, rhythm);
   }
-  tb->undo = nullptr;
-  tb->events = events;
-  tb->positions = measures;
-  tb->noteNames = work;
-  LocalUnlock(record);
-  ed->trackBlock = record;
-  ed->lineTable = lines;
-
+  if (lines < 0) return -1;
   if (window) SetWindowTextA(window, caption.c_str());
-  ed->caretRow = 1;
-  ed->viewMode = rhythm ? kModeRhythmGrid : kModeStepList;
-  ed->caretColumn = rhythm ? kRhythmFirstColumn : kStepListColumn;
-  ed->selFrom = -1;
-  BuildTrackLineIndex(*ed, OpenSongContext().get());
-  ed->track = static_cast<int16_t>(n);
-  ed->indexCurrent = 1;
-  ed->gapTail = 0;
   SetEditorEntry(g_app.frame, n, window, true);
-  return (ed->lineCount - 1);
+  return ed->lineCount - 1;
 }
 
 int32_t EditorScrollLimit(const StepEditorData& ed) {
