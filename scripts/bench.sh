@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks under Wine (after scripts/test.sh has set up
 # the build folders): the engine's builder throughput and note timing (bare
 # and from the main program), and the Standard MIDI File filter's import and
-# export speed, and the recording's conversion. Runs the i686 build
+# export speed, the recording's conversion and the step editor's
+# operations. Runs the i686 build
 # where this machine runs 32-bit code, the x64 build otherwise.
 set -euo pipefail
 ZK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -53,4 +54,7 @@ fi
 # The recording's conversion of a full record buffer into the record tracks.
 cmake --build "$build" -j"$(nproc)" --target recconvert_bench >/dev/null
 bash tests/wine/run.sh "$build" "$build/tests/recconvert_bench.exe"
+# The step editor's operations on a full track of 16,371 events.
+cmake --build "$build" -j"$(nproc)" --target stepedit_bench >/dev/null
+bash tests/wine/run.sh "$build" "$build/tests/stepedit_bench.exe"
 echo "bench: ran on the $target build"

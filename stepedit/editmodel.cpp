@@ -24,10 +24,7 @@ EditResult RefusedResult(UINT messageId, UINT style, bool beep) {
   return r;
 }
 
-int32_t CaretLine(const StepEditModel& m) {
-  if (m.viewMode == kModeRhythmGrid) return m.topLine + (m.caretColumn - kRhythmFirstColumn) / 2;
-  return m.topLine + m.caretRow - 1;
-}
+int32_t CaretLine(const StepEditModel& m) { return InsertionLine(m, m.topLine); }
 
 int32_t LineEvent(const StepEditModel& m, int32_t line) {
   if (line >= m.lineCount) return m.eventCount;
