@@ -8,6 +8,7 @@
 #include "errlog.h"
 #include "frame.h"
 #include "inifile.h"
+#include "mixrefresh.h"
 #include "placements.h"
 #include "programstate.h"
 #include "resource.h"
@@ -225,6 +226,7 @@ void CreateNotePaletteAndConductor(const FontScope& font) {
 }  // namespace
 
 bool RegisterWindowClasses(HINSTANCE instance) {
+  InstallMixRefresh();
   if (!g_faceBrush) g_faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
   for (const ClassRow& row : kClasses)
     if (!RegisterRow(instance, row)) return false;

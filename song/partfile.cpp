@@ -96,6 +96,17 @@ std::string FolderOf(const char* path) {
 
 }  // namespace
 
+bool ReadDropBlockHead(const uint8_t* block, size_t size, DropBlockHead* head) {
+  if (!block || size < kDropEventsOffset) return false;
+  // Each field holds one byte; the other byte of a 16-bit field is not ours.
+  const int count = block[22] | block[19] << 8;
+  if (static_cast<size_t>(count) > (size - kDropEventsOffset) / sizeof(StepEvent)) return false;
+  head->count = count;
+  head->x = static_cast<int16_t>(block[24] | block[26] << 8);
+  head->y = static_cast<int16_t>(block[28] | block[25] << 8);
+  return true;
+}
+
 HGLOBAL NewPartBlock() {
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT, kPartBlockBytes);
   if (!h) return nullptr;

@@ -25,6 +25,19 @@ constexpr int kDefaultPartTimeBase = 480;
 // Event slots before the events of a converted drop block.
 constexpr int kDropHeaderSlots = 5;
 
+// A converted drop block with its head stripped: the five slots before the
+// events carry the event count and the drop point, the events follow.
+constexpr size_t kDropEventsOffset = kDropHeaderSlots * 6;   // 30
+struct DropBlockHead {
+  int count;   // events from kDropEventsOffset
+  int x, y;    // drop point in the target window's client area
+};
+// Reads the count (low byte in the u16 at 22, high byte at 19) and the drop
+// point (x: byte 24 and the u16 at 26; y: the u16 at 28 and byte 25; signed
+// 16-bit, as client coordinates may be). False when the block is shorter
+// than its head or the counted events run past it.
+bool ReadDropBlockHead(const uint8_t* block, size_t size, DropBlockHead* head);
+
 enum class PartKind { kNone, kRecords, kDropRecords, kQ30, kQ31 };
 PartKind DetectPartKind(const uint8_t* data, size_t size);
 

@@ -1,6 +1,7 @@
 #include "trackmerge.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "measures.h"
 #include "songmodel.h"
@@ -242,21 +243,42 @@ int ResolveSameMeasureRef(const StepEvent* events, int count, int index) {
   return events[at].code == kCodeSameMeasure ? index : at;
 }
 
+int CopyEventRange(const StepEvent* source, int sourceSlots, StepEvent* destination, int destinationSlots,
+                   int sourceIndex, int destinationIndex) {
+  if (!source || !destination || sourceIndex < 0 || sourceIndex >= sourceSlots || destinationIndex < 0 ||
+      destinationIndex >= destinationSlots) {
+    return -1;
+  }
+  const int end = sourceIndex + CountEvents(source + sourceIndex, sourceSlots - sourceIndex);
+  if (end >= sourceSlots || source[end].code < kCodeEndOfTrack) return -1;
+  // Writing ahead of the reading within one block would overwrite what is
+  // still to be read.
+  std::less<const StepEvent*> before;
+  const StepEvent* to = destination + destinationIndex;
+  if (before(source + sourceIndex, to) && before(to, source + end + 1)) return -1;
+
+  int w = destinationIndex;
+  for (int r = sourceIndex; r <= end; ++r) {
+    StepEvent e = source[r];
+    if (IsNote(e) && e.step == 0) {
+      if (e.gate == 0) continue;
+      if (IsNote(source[r + 1]) && source[r + 1].gate == 0) {
+        e.step = source[r + 1].step;
+        ++r;  // the rest gave its time away
+      }
+    }
+    if (w >= destinationSlots) return -1;
+    destination[w++] = e;
+  }
+  return w - 1;
+}
+
 void CompactMergedEvents(std::vector<StepEvent>& events) {
   for (int pass = 0; pass < 2; ++pass) {
-    size_t w = 0;
-    for (size_t i = 0; i < events.size(); ++i) {
-      StepEvent e = events[i];
-      if (IsNote(e) && e.step == 0) {
-        if (e.gate == 0) continue;
-        if (i + 1 < events.size() && IsNote(events[i + 1]) && events[i + 1].gate == 0) {
-          e.step = events[i + 1].step;
-          events[i + 1].step = 0;
-        }
-      }
-      events[w++] = e;
-    }
-    events.resize(w);
+    const int slots = static_cast<int>(events.size());
+    const int end = CopyEventRange(events.data(), slots, events.data(), slots, 0, 0);
+    if (end < 0) return;
+    events.resize(static_cast<size_t>(end) + 1);
   }
 }
 

@@ -45,8 +45,20 @@ MergeResult MergeEventBlocks(const StepEvent* source, int sourceCount, const Ste
 // references gives index back.
 int ResolveSameMeasureRef(const StepEvent* events, int count, int index);
 
-// Two passes: notes with step 0 and gate 0 go; a note with step 0 and a gate
-// that is followed by a note with gate 0 takes over that note's step.
+// Copies source events from sourceIndex through the end event (written too)
+// to destination from destinationIndex, leaving out notes whose step and gate
+// are both 0; a note with step 0 and a gate that is followed by a note with
+// gate 0 takes over that note's step, and that note goes. One block with both
+// indexes 0 compacts it in place. Reads and writes stay within the slot
+// counts. Returns the destination index of the end event; -1 when the source
+// has no end event (nothing written), the destination has no room (written
+// only within it) or the destination would overwrite source events not yet
+// read.
+int CopyEventRange(const StepEvent* source, int sourceSlots, StepEvent* destination, int destinationSlots,
+                   int sourceIndex, int destinationIndex);
+
+// CopyEventRange twice in place, so a chord before two rests also takes the
+// second rest's time.
 void CompactMergedEvents(std::vector<StepEvent>& events);
 
 // The events up to and including the given number of measure boundaries, with

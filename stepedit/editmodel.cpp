@@ -147,6 +147,18 @@ ModelEvents::~ModelEvents() {
   if (events_) GlobalUnlock(block_);
 }
 
+int32_t SelectedEvents(const StepEditModel& m, const ModelEvents& block, int32_t* first) {
+  int32_t from, to;
+  *first = 0;
+  const StepEvent* e = block.events();
+  if (!e || !OrderedSelection(m, &from, &to)) return 0;
+  to = std::min({to, m.eventCount - 1, block.slots() - 1});
+  int32_t n = 0;
+  while (from + n <= to && e[from + n].code < kEndCode) ++n;
+  *first = from;
+  return n;
+}
+
 bool InsertEventsAt(StepEditModel& m, StepSongContext& ctx, int32_t at, const StepEvent* events, int32_t n) {
   if (n < 0 || at < 0 || at > m.eventCount || m.indexCurrent != 1) return false;
   if (n == 0) return true;

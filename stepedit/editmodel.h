@@ -179,6 +179,10 @@ class ModelEvents {
   int slots_ = 0;
 };
 
+// The selected events with the end event left out: the first one's index in
+// *first and their number, 0 for none. Reads only within the block.
+int32_t SelectedEvents(const StepEditModel& m, const ModelEvents& block, int32_t* first);
+
 // Moves the events from `at` through the end event up by n and copies n
 // events in at `at`, growing the block when it lacks room (keeping the
 // song's handle table in step). Needs a contiguous, indexed track; does no

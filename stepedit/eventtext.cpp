@@ -1,47 +1,22 @@
 #include "eventtext.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "keynames.h"
+#include "repeatsum.h"
 #include "zk/cmdcodes.h"
 
 namespace {
 
 constexpr int kTextWidth = 22;
-constexpr int kRepeatDepth = 5;
-constexpr uint64_t kZeroRepeatCount = 65536;
 
-// Spelling codes: high nibble the letter (0 B for a B sharp of pitch class
-// 0, 1-7 C to B, 8 C for a C flat of pitch class 11), low nibble the
-// accidental (0 none, 1 sharp, 2 flat).
-constexpr uint8_t kSpelling[16][12] = {
-    {0x10, 0x11, 0x20, 0x21, 0x30, 0x40, 0x41, 0x50, 0x51, 0x60, 0x72, 0x70},  // 0
-    {0x10, 0x11, 0x20, 0x21, 0x30, 0x40, 0x41, 0x50, 0x51, 0x60, 0x61, 0x70},  // 1
-    {0x10, 0x11, 0x20, 0x21, 0x30, 0x40, 0x41, 0x50, 0x51, 0x60, 0x61, 0x70},  // 2
-    {0x10, 0x11, 0x20, 0x21, 0x30, 0x31, 0x41, 0x50, 0x51, 0x60, 0x61, 0x70},  // 3
-    {0x01, 0x11, 0x20, 0x21, 0x30, 0x31, 0x41, 0x50, 0x51, 0x60, 0x61, 0x70},  // 4
-    {0x01, 0x11, 0x20, 0x21, 0x30, 0x31, 0x41, 0x50, 0x51, 0x60, 0x61, 0x70},  // 5
-    {0x01, 0x11, 0x20, 0x21, 0x30, 0x31, 0x41, 0x50, 0x51, 0x60, 0x61, 0x70},  // 6
-    {0x01, 0x11, 0x20, 0x21, 0x30, 0x31, 0x41, 0x50, 0x51, 0x60, 0x61, 0x70},  // 7
-    {0x10, 0x11, 0x20, 0x21, 0x30, 0x40, 0x41, 0x50, 0x51, 0x60, 0x72, 0x70},  // 8
-    {0x10, 0x11, 0x20, 0x32, 0x30, 0x40, 0x41, 0x50, 0x51, 0x60, 0x72, 0x70},  // 9
-    {0x10, 0x11, 0x20, 0x32, 0x30, 0x40, 0x41, 0x50, 0x62, 0x60, 0x72, 0x70},  // 10
-    {0x10, 0x22, 0x20, 0x32, 0x30, 0x40, 0x41, 0x50, 0x62, 0x60, 0x72, 0x70},  // 11
-    {0x10, 0x22, 0x20, 0x32, 0x30, 0x40, 0x52, 0x50, 0x62, 0x60, 0x72, 0x70},  // 12
-    {0x10, 0x22, 0x20, 0x32, 0x30, 0x40, 0x52, 0x50, 0x62, 0x60, 0x72, 0x82},  // 13
-    {0x10, 0x22, 0x20, 0x32, 0x42, 0x40, 0x52, 0x50, 0x62, 0x60, 0x72, 0x82},  // 14
-    {0x10, 0x22, 0x20, 0x32, 0x42, 0x40, 0x52, 0x50, 0x62, 0x60, 0x72, 0x82},  // 15
-};
-constexpr char kLetters[] = "BCDEFGABC";
-constexpr char kAccidentals[] = " #b";
-
-// Controller names that replace "CONTROL ".
+// Controller numbers whose names replace "CONTROL ".
 struct ControllerName {
   uint16_t number;
   const char* name;
 };
-constexpr ControllerName kControllers[] = {
+constexpr ControllerName ControllerNameTable[] = {
     {0, "PG.BANK "},  {32, "PG.BANK "},  {1, "MODULAT "},  {5, "PORTA T "},  {6, "DATA(M) "},
     {7, "VOLUME  "},  {10, "PANPOT  "},  {11, "EXPRESS "}, {38, "DATA(L) "}, {64, "PEDAL   "},
     {65, "PORTAM  "}, {66, "SOSTEN  "},  {67, "SOFT    "}, {84, "LEGART  "}, {91, "REVERB  "},
@@ -64,7 +39,8 @@ void AppendFive(std::string& text, const StepEvent& e) {
   text += Shown(static_cast<uint8_t>(e.gate >> 8));
 }
 
-// Continuation events after `index` while the text is short of 22.
+// Continuation events after `index` while the text is short of 22; the end
+// event, like any other code, ends them.
 std::string WithContinuations(std::string text, const StepEvent* events, int count, int index) {
   for (int i = index + 1; i < count && events[i].code == kCodeContinue && text.size() < kTextWidth; ++i)
     AppendFive(text, events[i]);
@@ -73,7 +49,7 @@ std::string WithContinuations(std::string text, const StepEvent* events, int cou
 
 std::string CommandName(const StepEvent& e) {
   if (e.code == kCodeControl) {
-    for (const ControllerName& c : kControllers)
+    for (const ControllerName& c : ControllerNameTable)
       if (c.number == e.gate) return c.name;
   }
   char name[9] = {};
@@ -97,6 +73,7 @@ std::string Columns(const StepEvent& e, const EventTextOptions& o) {
       else std::snprintf(text, sizeof text, "     %4d     ", g);
       return text;
     case kCodePitch: {
+      // The bend less 8,192 as a magnitude, its minus sign in a fixed column.
       const bool up = (v & 0x40) != 0;
       const int value = up ? (v & 63) * 128 + (g & 127) : (64 - (v & 63)) * 128 - (g & 127);
       const char* form = up ? (s ? "%4d     %4d " : "         %4d ") : (s ? "%4d    -%4d " : "        -%4d ");
@@ -118,55 +95,16 @@ std::string ExternalText(const StepEvent* events, int count, int index) {
   return WithContinuations(head, events, count, index);
 }
 
-}  // namespace
-
-std::string NoteNameText(int key, int keyIndex) {
-  key &= 0x7F;
-  const uint8_t code = kSpelling[keyIndex & 15][key % 12];
-  const int letter = code >> 4, accidental = code & 0x0F;
-  int octave = key / 12 - 1;
-  if (code == 0x01) --octave;  // B sharp belongs to the octave below
-  if (code == 0x82) ++octave;  // C flat to the octave above
-  char text[16];
-  std::snprintf(text, sizeof text, "%c%c%-2d%3d ", kLetters[letter], kAccidentals[accidental > 2 ? 0 : accidental],
-                octave, key);
-  return text;
-}
-
-uint64_t MeasureEndLength(const StepEvent* events, int count, int index) {
-  if (!events || index < 0 || index >= count) return 0;
-  int from = index;
-  while (from > 0 && events[from - 1].code < 0xFC) --from;
-  uint64_t saved[kRepeatDepth];
-  int depth = 0;
-  uint64_t sum = 0;
-  for (int i = from; i < index; ++i) {
-    const StepEvent& e = events[i];
-    if (e.code == kCodeRepeatStart) {
-      if (depth < kRepeatDepth) {
-        saved[depth++] = sum;
-        sum = 0;
-      }
-    } else if (e.code == kCodeRepeatEnd) {
-      if (depth > 0) {
-        const int times = static_cast<int16_t>(e.step);
-        sum = sum * (times ? static_cast<uint64_t>(static_cast<uint16_t>(times)) : kZeroRepeatCount) + saved[--depth];
-      }
-    } else if (e.code < 0xF0) {
-      sum += static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(e.step)));
-    }
-  }
-  while (depth > 0) sum += saved[--depth];
-  return sum;
-}
-
-std::string StepEventText(const StepEvent* events, int count, int index, const EventTextOptions& options) {
-  if (!events || index < 0 || index >= count) return {};
+// The text of events[index] (inside the block) with the note named by
+// noteName (8 characters).
+std::string EventText(const StepEvent* events, int count, int index, const std::string& noteName,
+                      const EventTextOptions& options) {
   const StepEvent& e = events[index];
   char text[40];
   if (e.code < 0x80) {
-    std::string name = NoteNameText(e.code, options.keyIndex);
-    if (e.gate == 0 || e.vel == 0) name.replace(0, 4, "    ");
+    std::string name = noteName;
+    name.resize(8, ' ');
+    if (e.gate == 0 || e.vel == 0) name.replace(0, 4, "    ");  // a rest: only the key number
     return name + Columns(e, options);
   }
   if (e.code == kCodeExternal) {
@@ -193,10 +131,45 @@ std::string StepEventText(const StepEvent* events, int count, int index, const E
       std::snprintf(text, sizeof text, "========%4u========= ", static_cast<unsigned>(e.step) + 1);
       return Fit(text);
     case kCodeMeasureEnd:
-      std::snprintf(text, sizeof text, "--------%4llu--------- ",
-                    static_cast<unsigned long long>(MeasureEndLength(events, count, index)));
+      std::snprintf(text, sizeof text, "--------%4u--------- ",
+                    static_cast<unsigned>(MeasureEndLength(events, count, index)));
       return Fit(text);
     default:
       return Fit("");
   }
+}
+
+}  // namespace
+
+uint32_t MeasureEndLength(const StepEvent* events, int count, int index) {
+  if (!events || index < 0 || index >= count) return 0;
+  int from = index;
+  while (from > 0 && events[from - 1].code < kCodeSameMeasure) --from;
+  RepeatSum length;
+  for (int i = from; i < index; ++i) length.Add(events[i]);
+  return length.Total();
+}
+
+std::string StepEventText(const StepEvent* events, int count, int index, const EventTextOptions& options) {
+  if (!events || index < 0 || index >= count) return {};
+  const uint8_t code = events[index].code;
+  return EventText(events, count, index, code < 0x80 ? NoteNameText(code, options.keyIndex) : std::string(),
+                   options);
+}
+
+std::string FormatStepEventText(const StepEditModel& m, const StepSongContext& ctx, int32_t index, bool overlapMark,
+                                bool externalColumns) {
+  if (index < 0 || index > m.eventCount) return {};
+  ModelEvents block(m);
+  const StepEvent* events = block.events();
+  // The end event closes the track; what lies behind it (a gap's tail,
+  // spare slots) is not the line's text.
+  const int count = std::min(block.slots(), m.eventCount + 1);
+  if (!events || index >= count) return {};
+  EventTextOptions options;
+  options.overlap = overlapMark;
+  options.progOffset = ctx.settings.progOffset != 0;
+  options.externalColumns = externalColumns;
+  const uint8_t code = events[index].code;
+  return EventText(events, count, index, code < 0x80 ? NoteNameOf(m, code) : std::string(), options);
 }

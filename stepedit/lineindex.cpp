@@ -298,6 +298,18 @@ bool CloseInsertGap(StepEditModel& m, const StepSongContext& ctx) {
   return closed >= 0;
 }
 
+bool MakeContiguous(StepEditModel& m, const StepSongContext& ctx) {
+  if (m.indexCurrent != 1 && !CloseInsertGap(m, ctx)) return false;
+  return m.eventCount >= 0;
+}
+
+bool CloseGapForPaste(StepEditModel& m, const StepSongContext& ctx) {
+  if (m.indexCurrent == 1) return false;
+  CloseInsertGap(m, ctx);
+  SaveUndoCopy(m);
+  return true;
+}
+
 bool SaveUndoCopy(StepEditModel& m) {
   TrackBlock tb = ReadTrackBlock(m);
   if (!m.trackBlock) return false;

@@ -70,3 +70,9 @@ int32_t InsertionLine(const StepEditModel& m, int32_t top);
 bool OpenInsertGap(StepEditModel& m, const StepSongContext& ctx, int32_t top);
 bool CloseInsertGap(StepEditModel& m, const StepSongContext& ctx);
 bool SaveUndoCopy(StepEditModel& m);
+// Edits need contiguous events: closes an open gap. False when the track
+// has no indexed events.
+bool MakeContiguous(StepEditModel& m, const StepSongContext& ctx);
+// A paste first closes an open gap and then keeps the events as they were
+// for undo. True when a gap was open.
+bool CloseGapForPaste(StepEditModel& m, const StepSongContext& ctx);

@@ -9,6 +9,7 @@
 #include "eventtext.h"
 #include "lineindex.h"
 #include "measures.h"
+#include "notenames.h"
 #include "playmonentries.h"
 #include "programstate.h"
 #include "settings.h"
@@ -157,26 +158,24 @@ int KeyIndexAt(const StepEvent* events, int index) {
 
 int FormatStepEventText(char* buffer, int track, int eventIndex, int flag) {
   StepEditorData* data = GetStepEditorData(StepEditorOfTrack(track));
-  if (!buffer || !data || eventIndex < 0 || eventIndex > data->eventCount || !data->trackBlock) return 0;
-  const auto* block = static_cast<const TrackBlock*>(LocalLock(data->trackBlock));
-  if (!block) return 0;
-  HGLOBAL h = block->events;
-  LocalUnlock(data->trackBlock);
-  const auto* events = h ? static_cast<const StepEvent*>(GlobalLock(h)) : nullptr;
-  if (!events) return 0;
-  const int count = static_cast<int>(GlobalSize(h) / sizeof(StepEvent));
-  int written = 0;
-  if (eventIndex < count) {
-    EventTextOptions options;
-    options.keyIndex = KeyIndexAt(events, eventIndex);
-    options.overlap = flag != 0;
-    options.progOffset = g_settings.progOffset != 0;
-    const std::string text = StepEventText(events, count, eventIndex, options);
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    written = 1;
+  if (!buffer || !data || eventIndex < 0 || eventIndex > data->eventCount) return 0;
+  // A log names the note in the key in force at the event; the list's table
+  // is put back as the painter left it.
+  int keyIndex;
+  {
+    ModelEvents block(*data);
+    if (!block.events() || eventIndex >= block.slots()) return 0;
+    keyIndex = KeyIndexAt(block.events(), eventIndex);
   }
-  GlobalUnlock(h);
-  return written;
+  const int16_t listKey = data->noteNameKey;
+  BuildNoteNameTable(*data, keyIndex);
+  StepSongContext ctx;
+  ctx.settings.progOffset = g_settings.progOffset;
+  const std::string text = FormatStepEventText(*data, ctx, eventIndex, flag != 0);
+  if (listKey >= 0) BuildNoteNameTable(*data, listKey);
+  if (text.empty()) return 0;
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return 1;
 }
 
 namespace {

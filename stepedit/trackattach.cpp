@@ -12,7 +12,6 @@
 
 namespace {
 
-
 // Editor windows of tracks 1 to count, as the song's table has them.
 std::vector<HWND> EditorWindows(HWND frame, int count) {
   std::vector<HWND> windows(static_cast<size_t>(std::clamp(count, 0, kMaxTracks)), nullptr);
@@ -36,28 +35,6 @@ void SetEditorEntry(HWND frame, int n, HWND window, bool setState) {
     GlobalUnlock(doc->trackWindows);
   }
   UnlockSongDocument(frame);
-}
-
-void FreeGlobal(HGLOBAL& h) {
-  if (h) GlobalFree(h);
-  h = nullptr;
-}
-
-void ApplyScrollBars(HWND window, const StepEditorData& ed) {
-  const int32_t r = EditorScrollLimit(ed);
-  const int bar = ed.viewMode == kModeRhythmGrid ? SB_HORZ : SB_VERT;
-  if (r <= 0) {
-    EnableScrollBar(window, bar, ESB_DISABLE_BOTH);
-  } else {
-    EnableScrollBar(window, bar, ESB_ENABLE_BOTH);
-    SetScrollRange(window, bar, 0, r, FALSE);
-    SetScrollPos(window, bar, ed.topLine, FALSE);
-  }
-  if (ed.viewMode == kModeRhythmGrid) {
-    SetScrollRange(window, SB_VERT, 0, 127, FALSE);
-    SetScrollPos(window, SB_VERT, ed.rhythmKeyScroll, FALSE);
-  }
-  InvalidateRect(window, nullptr, TRUE);
 }
 
 }  // namespace
@@ -91,6 +68,23 @@ int32_t AttachTrackToEditor(StepEditorData* ed, HWND window, int n) {
   return ed->lineCount - 1;
 }
 
+void ApplyEditorScrollBars(HWND window, const StepEditorData& ed) {
+  const int32_t r = EditorScrollLimit(ed);
+  const int bar = ed.viewMode == kModeRhythmGrid ? SB_HORZ : SB_VERT;
+  if (r <= 0) {
+    EnableScrollBar(window, bar, ESB_DISABLE_BOTH);
+  } else {
+    EnableScrollBar(window, bar, ESB_ENABLE_BOTH);
+    SetScrollRange(window, bar, 0, r, FALSE);
+    SetScrollPos(window, bar, ed.topLine, FALSE);
+  }
+  if (ed.viewMode == kModeRhythmGrid) {
+    SetScrollRange(window, SB_VERT, 0, 127, FALSE);
+    SetScrollPos(window, SB_VERT, ed.rhythmKeyScroll, FALSE);
+  }
+  InvalidateRect(window, nullptr, TRUE);
+}
+
 int32_t EditorScrollLimit(const StepEditorData& ed) {
   if (ed.viewMode == kModeRhythmGrid) return (ed.lineCount - 1) - (ed.caretColumn - kRhythmFirstColumn) / 2;
   return (ed.lineCount - 1) - ed.caretRow + 1;
@@ -109,7 +103,7 @@ void RefreshTrackEditors(HWND frame) {
     ed->topLine = 0;
     ed->indexCurrent = 1;
     AttachTrackToEditor(ed, windows[i], static_cast<int>(i) + 1);
-    ApplyScrollBars(windows[i], *ed);
+    ApplyEditorScrollBars(windows[i], *ed);
   }
   if (!g_app.mdiClient) return;
   for (const char* cls : {"TrkView", "TrkSet"}) {

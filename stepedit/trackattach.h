@@ -22,6 +22,9 @@ void FreeTrackViewBuffers(StepEditorData* ed);
 // Scroll limit of an editor: lines beyond what the window shows.
 int32_t EditorScrollLimit(const StepEditorData& ed);
 
+// Scroll ranges and positions from the editor's lines, then a repaint.
+void ApplyEditorScrollBars(HWND window, const StepEditorData& ed);
+
 // After a file read: re-attaches every editor of the song's tracks.
 void RefreshTrackEditors(HWND frame);
 // Before a song is replaced: frees every editor's buffers and the song, and

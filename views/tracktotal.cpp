@@ -1,6 +1,7 @@
 #include "tracktotal.h"
 
 #include "measures.h"
+#include "repeatsum.h"
 #include "zk/cmdcodes.h"
 
 int FollowSameMeasure(const StepEvent* events, int index, int limit) {
@@ -19,34 +20,16 @@ int NextMeasureStart(const StepEvent* events, int count, int index) {
 }
 
 int32_t CountTrackSteps(const StepEvent* events, int limit, int32_t* endIndex) {
-  constexpr int kMaxDepth = 5;
-  // Arithmetic wraps like the 32-bit counters it stands for.
-  uint32_t saved[kMaxDepth];
-  int depth = 0;
-  uint32_t sum = 0;
+  // One sum over the whole track: a repeat may span measures.
+  RepeatSum steps;
   int index = 0;
   while (index < limit && events[index].code < kCodeEndOfTrack) {
-    int at = FollowSameMeasure(events, index, limit);
-    for (; at < limit && events[at].code < kCodeSameMeasure; ++at) {
-      const StepEvent& e = events[at];
-      if (e.code < 0xF0) {
-        sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(e.step)));
-      } else if (e.code == kCodeRepeatStart) {
-        if (depth < kMaxDepth) {
-          saved[depth++] = sum;
-          sum = 0;
-        }
-      } else if (e.code == kCodeRepeatEnd && depth > 0) {
-        int32_t count = static_cast<int16_t>(e.step);
-        uint32_t times = count == 0 ? 65537u : static_cast<uint32_t>(count);
-        sum = saved[--depth] + sum * times;
-      }
-    }
+    for (int at = FollowSameMeasure(events, index, limit); at < limit && events[at].code < kCodeSameMeasure; ++at)
+      steps.Add(events[at]);
     int next = NextMeasureStart(events, limit, index);
     if (next <= index) break;
     index = next;
   }
-  while (depth > 0) sum += saved[--depth];
   if (endIndex) *endIndex = index;
-  return static_cast<int32_t>(sum);
+  return static_cast<int32_t>(steps.Total());
 }

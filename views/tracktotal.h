@@ -11,6 +11,7 @@ int FollowSameMeasure(const StepEvent* events, int index, int limit);
 // Index of the next measure's first event (the end event's own index at the
 // end); never past count.
 int NextMeasureStart(const StepEvent* events, int count, int index);
-// Total steps of an event block, looking at no more than limit events.
+// Total steps of an event block, looking at no more than limit events, with
+// repeats counted as they play (a count of 0 as 65,536); wraps at 32 bits.
 // *endIndex receives the index of the end event.
 int32_t CountTrackSteps(const StepEvent* events, int limit, int32_t* endIndex);

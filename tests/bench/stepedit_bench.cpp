@@ -11,7 +11,11 @@
 #include "editmodel.h"
 #include "eventtext.h"
 #include "lineindex.h"
+#include "listline.h"
+#include "stepclip.h"
 #include "modelfixture.h"
+#include "stepblocks.h"
+#include "stepmerge.h"
 
 namespace {
 
@@ -78,11 +82,11 @@ int main() {
     std::printf("stepedit: a track of %d events, %d lines\n", m.eventCount, m.lineCount);
   }
   Measure("index rebuild", nullptr, [](ModelSong& s, StepEditModel& m) { BuildTrackLineIndex(m, s.ctx); });
-  Measure("text of every line", nullptr, [](ModelSong&, StepEditModel& m) {
-    ModelEvents block(m);
+  Measure("list text of every line", nullptr, [](ModelSong& s, StepEditModel& m) {
+    ListLineMemory memory;
     size_t chars = 0;
-    EventTextOptions options;
-    for (int i = 0; i <= m.eventCount; ++i) chars += StepEventText(block.events(), block.slots(), i, options).size();
+    for (int32_t line = 0; line < m.lineCount; ++line)
+      chars += StepListLine(m, s.ctx, LineEvent(m, line), false, memory).size();
     if (chars == 0) std::printf("no text\n");
   });
   Measure("gap open and close", nullptr, [](ModelSong& s, StepEditModel& m) {
@@ -91,7 +95,54 @@ int main() {
     CloseInsertGap(m, s.ctx);
   });
   Measure("undo copy", nullptr, [](ModelSong&, StepEditModel& m) { SaveUndoCopy(m); });
-  (void)Select;
+  // 1,001 events cut from the top make room for pasting 1,000: a paste may
+  // not reach 16,371.
+  constexpr int kBlock = 1000;
+  static std::vector<StepEvent> cut;
+  auto cutTop = [](ModelSong& s, StepEditModel& m) {
+    Select(m, 0, kBlock);
+    CutStepBlock(m, s.ctx, &cut);
+    BuildTrackLineIndex(m, s.ctx);
+    m.selFrom = m.selTo = -1;
+  };
+  Measure("cut 8,000 events", nullptr, [](ModelSong& s, StepEditModel& m) {
+    std::vector<StepEvent> block;
+    Select(m, 100, 8099);
+    CutStepBlock(m, s.ctx, &block);
+  });
+  Measure("insert a block of 1,000", cutTop, [](ModelSong& s, StepEditModel& m) {
+    Select(m, 0, 0);
+    const EditResult r = InsertStepBlock(m, s.ctx, cut);
+    if (r.status != EditStatus::Ok) std::printf("insert refused\n");
+  });
+  Measure("delete 8,000 events", nullptr, [](ModelSong& s, StepEditModel& m) {
+    Select(m, 100, 8099);
+    DeleteStepSelection(m, s.ctx);
+  });
+  Measure("delete 8,000, all tracks", nullptr, [](ModelSong& s, StepEditModel& m) {
+    Select(m, 100, 8099);
+    s.ctx.allTracksFlag = 1;
+    DeleteStepSelection(m, s.ctx);
+  });
+  Measure("paste of 1,000", cutTop, [](ModelSong& s, StepEditModel& m) {
+    const EditResult r = PasteSteps(m, s.ctx, cut.data(), kBlock);
+    if (r.status != EditStatus::Ok) std::printf("paste refused\n");
+  });
+  Measure("clipboard block of 8,000", nullptr, [](ModelSong&, StepEditModel& m) {
+    Select(m, 100, 8099);
+    std::vector<StepEvent> events;
+    if (!DecodeStepClipboard(CopySelectionBlock(m).data(), 8000 * 6 + 9, &events)) std::printf("no block\n");
+  });
+  Measure("mixed paste of 1,000", cutTop, [](ModelSong& s, StepEditModel& m) {
+    const EditResult r = PasteMixSteps(m, s.ctx, cut.data(), kBlock);
+    if (r.status != EditStatus::Ok) std::printf("mixed paste refused\n");
+  });
+  Measure("merge 1,000 into 15,371", cutTop, [](ModelSong&, StepEditModel& m) {
+    ModelEvents block(m);
+    std::vector<StepEvent> existing(block.events(), block.events() + m.eventCount + 1);
+    std::vector<StepEvent> out(kTrackSlots);
+    MergeStepStreams(0, 0, out.data(), kTrackSlots, existing.data(), cut.data());
+  });
   std::printf("stepedit: done\n");
   return 0;
 }

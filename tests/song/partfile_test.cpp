@@ -170,6 +170,30 @@ TEST(PartConvert, DropBlockKeepsItsHeaderInFiveSlots) {
   Convert(file, 480, false, PartStatus::kNotPart);
 }
 
+TEST(PartConvert, DropHeadReadsCountAndDropPointOfTheConvertedBlock) {
+  // Drop point x 0x0134 (bytes 16, 17), y -2 (bytes 18, 19).
+  Bytes file{'Z', 'K', 'P', 'P', 'A', 'R', 'T', 'D', 'A', 'T', 'A', '0', '1', 0,
+             0xA1, 0xA2, 0x34, 0x01, 0xFE, 0xFF};
+  PutRaw(&file, {0x3C, 48, 24, 100, 0x40, 24, 12, 90, 0xFE, 0, 0, 0});
+  const Bytes image = Convert(file, 480, true);
+  const Bytes stripped(image.begin() + kPartHeadBytes, image.end());
+  DropBlockHead head{};
+  ASSERT_TRUE(ReadDropBlockHead(stripped.data(), stripped.size(), &head));
+  EXPECT_EQ(2, head.count);
+  EXPECT_EQ(0x0134, head.x);
+  EXPECT_EQ(-2, head.y);
+  // The counted events must lie within the block.
+  EXPECT_TRUE(ReadDropBlockHead(stripped.data(), kDropEventsOffset + 12, &head));
+  EXPECT_FALSE(ReadDropBlockHead(stripped.data(), kDropEventsOffset + 11, &head));
+  Bytes forged = stripped;
+  forged[22] = 4;
+  EXPECT_FALSE(ReadDropBlockHead(forged.data(), forged.size(), &head));
+  forged[22] = 2;
+  forged[19] = 1;   // high byte: 258 events
+  EXPECT_FALSE(ReadDropBlockHead(forged.data(), forged.size(), &head));
+  EXPECT_FALSE(ReadDropBlockHead(stripped.data(), kDropEventsOffset - 1, &head));
+}
+
 struct RescaleCase {
   uint16_t from;   // file field; 0 means 480
   int to;

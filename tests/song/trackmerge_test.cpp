@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "appglobals.h"
+#include "editorblocks.h"
 #include "measures.h"
+#include "programstate.h"
 #include "resource.h"
 #include "songmodel.h"
 #include "testsupport.h"
+#include "trackattach.h"
 #include "trackmerge.h"
+#include "wndclasses.h"
 
 namespace {
 
@@ -183,6 +187,56 @@ TEST(TrackMerge, CompactionRules) {
   // A command does not take a rest's time; a note with steps keeps its own.
   EXPECT_EQ(ShowEvents({N(61, 300, 90), Cmd(0xEB, 1, 0, 7), Rest(20), N(62, 50, 0), EndEvent()}),
             ShowEvents(e));
+}
+
+TEST(TrackMerge, CopyEventRangeBetweenBlocks) {
+  const Events source = {N(99, 1), N(60, 0, 0), N(61, 0, 90), Rest(300), Cmd(0xEB, 1, 0, 7), N(62, 0, 0),
+                         EndEvent(), N(98, 1)};
+  const Events copiedOnce = {N(61, 300, 90), Cmd(0xEB, 1, 0, 7), EndEvent()};
+  struct Case {
+    const char* what;
+    int destinationSlots;
+    int end;   // expected result
+  } cases[] = {{"room to spare", 8, 4}, {"exactly the room", 5, 4}, {"one slot short", 4, -1}};
+  for (const Case& c : cases) {
+    Events dest(8, N(97, 7));
+    Events src = source;
+    EXPECT_EQ(c.end, CopyEventRange(src.data(), static_cast<int>(src.size()), dest.data(), c.destinationSlots, 1, 2))
+        << c.what;
+    EXPECT_EQ(ShowEvents(source), ShowEvents(src)) << c.what;  // the source is only read
+    EXPECT_EQ(ShowEvents({N(97, 7), N(97, 7)}), ShowEvents(Events(dest.begin(), dest.begin() + 2))) << c.what;
+    for (int k = c.destinationSlots; k < 8; ++k) EXPECT_EQ(97, dest[k].code) << c.what << " slot " << k;
+    if (c.end >= 0) {
+      EXPECT_EQ(ShowEvents(copiedOnce), ShowEvents(Events(dest.begin() + 2, dest.begin() + c.end + 1))) << c.what;
+    }
+  }
+  // No end event within the source's slots: nothing written.
+  Events dest(8, N(97, 7));
+  EXPECT_EQ(-1, CopyEventRange(source.data(), 6, dest.data(), 8, 0, 0));
+  EXPECT_EQ(97, dest[0].code);
+  EXPECT_EQ(-1, CopyEventRange(source.data(), 8, dest.data(), 8, 8, 0));
+}
+
+TEST(TrackMerge, CopyEventRangeInPlace) {
+  // A chord note before two rests takes the first rest's time in one copy and
+  // the second's in the next: the merge compacts twice.
+  Events e = {N(60, 0, 400), N(64, 0, 400), Rest(0), Rest(480), Bar(), EndEvent()};
+  const int slots = static_cast<int>(e.size());
+  ASSERT_EQ(4, CopyEventRange(e.data(), slots, e.data(), slots, 0, 0));
+  EXPECT_EQ(ShowEvents({N(60, 0, 400), N(64, 0, 400), Rest(480), Bar(), EndEvent()}),
+            ShowEvents(Events(e.begin(), e.begin() + 5)));
+  Events twice = {N(60, 0, 400), N(64, 0, 400), Rest(0), Rest(480), Bar(), EndEvent()};
+  CompactMergedEvents(twice);
+  EXPECT_EQ(ShowEvents({N(60, 0, 400), N(64, 480, 400), Bar(), EndEvent()}), ShowEvents(twice));
+
+  // Writing ahead of the reading in one block is refused untouched.
+  Events ahead = {N(60, 0, 0), N(61, 10), EndEvent(), N(1, 1), N(2, 2)};
+  const Events before = ahead;
+  EXPECT_EQ(-1, CopyEventRange(ahead.data(), 5, ahead.data(), 5, 0, 1));
+  EXPECT_EQ(ShowEvents(before), ShowEvents(ahead));
+  // Behind it is fine.
+  EXPECT_EQ(1, CopyEventRange(ahead.data(), 5, ahead.data(), 5, 1, 0));
+  EXPECT_EQ(ShowEvents({N(61, 10), EndEvent()}), ShowEvents(Events(ahead.begin(), ahead.begin() + 2)));
 }
 
 TEST(TrackMerge, OutputHoldsAtMost16371Events) {
@@ -377,6 +431,14 @@ int32_t ExpectedFree() {
   return free;
 }
 
+// A plain window carrying an editor record, as a step editor does.
+HWND EditorWindow(StepEditorData* ed) {
+  HWND w = CreateWindowA("STATIC", "", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, GetModuleHandleA(nullptr),
+                         nullptr);
+  SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(ed));
+  return w;
+}
+
 class TrackMergeSongTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(NewSong(frame.hwnd())); }
@@ -556,6 +618,42 @@ TEST_F(TrackMergeSongTest, OpenEditorIsPointedAtTheNewBlock) {
   EXPECT_EQ(frame.hwnd(), g_refreshCalls[0].editor);
   EXPECT_EQ(2, g_refreshCalls[0].track);
   EXPECT_EQ(SongEntry(TrackEventsEntry(2)), g_refreshCalls[0].block);
+}
+
+TEST_F(TrackMergeSongTest, MixedTrackOfTheCurrentEditorGetsItsFullBlock) {
+  // Registering the window classes installs the step editor's refresh.
+  RegisterWindowClasses(GetModuleHandleA(nullptr));
+  SetTrack(1, Block({N(70, 960), N(71, 960), Bar()}));
+  SetTrack(2, Block({N(60, 480), N(61, 1440), Bar()}));
+  StepEditorData current = {}, other = {};
+  HWND currentWindow = EditorWindow(&current), otherWindow = EditorWindow(&other);
+  ASSERT_GE(AttachTrackToEditor(&current, currentWindow, 3), 0);
+  ASSERT_GE(AttachTrackToEditor(&other, otherWindow, 4), 0);
+  current.topLine = 2;
+  g_prog.currentStep = currentWindow;
+
+  boxes.answers = {IDYES, IDYES};
+  ASSERT_EQ(kMergeOk, TrackMix(1, 2, 3));
+  ASSERT_EQ(kMergeOk, TrackMix(1, 2, 4));
+  const Events mixed = Block({N(70, 0), N(60, 480), N(61, 480), N(71, 960), Bar()});
+  for (StepEditorData* ed : {&current, &other}) {
+    const HGLOBAL block = SongEntry(TrackEventsEntry(ed->track));
+    EXPECT_EQ(ShowEvents(mixed), ShowEvents(TrackEvents(ed->track)));
+    EXPECT_EQ(block, ReadTrackBlock(*ed).events);
+    EXPECT_EQ(5, ed->eventCount);
+    EXPECT_EQ(0, ed->topLine);
+  }
+  // The current editor can insert a line at once; the other keeps its events
+  // and one spare slot until it is activated.
+  EXPECT_EQ(kTrackSlots, SlotsOf(SongEntry(TrackEventsEntry(3))));
+  EXPECT_EQ(static_cast<SIZE_T>(7 * sizeof(StepEvent)), GlobalSize(SongEntry(TrackEventsEntry(4))));
+
+  SetTrackEditorRefresh(nullptr);
+  g_prog.currentStep = nullptr;
+  FreeTrackViewBuffers(&current);
+  FreeTrackViewBuffers(&other);
+  DestroyWindow(currentWindow);
+  DestroyWindow(otherWindow);
 }
 
 }  // namespace

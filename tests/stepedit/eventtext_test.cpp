@@ -116,7 +116,66 @@ INSTANTIATE_TEST_SUITE_P(
                   E(0xFD)},
                  6, {}, "--------1920--------- "},
         TextCase{"MeasureEndFirstLine", {E(60, 100, 480, 10), E(0xFD)}, 1, {}, "-------- 480--------- "},
-        TextCase{"OutsideTheBlock", {E(60, 100, 480, 10)}, 1, {}, ""}),
+        TextCase{"OutsideTheBlock", {E(60, 100, 480, 10)}, 1, {}, ""},
+        TextCase{"NoteStepZeroOverlapping", {E(60, 100, 0, 240)}, 0, Overlapping(), "C 4  60       240 100*"},
+        TextCase{"CommandOverlapMarkToo", {E(0xE7, 0, 0, 120)}, 0, Overlapping(), "TEMPO         120   0*"},
+        TextCase{"TrackExclusive", {E(0x98, 0, 10, 0), E(0xF7, 0xF0, 0x1041)}, 0, {}, "Tr.Excl   10    0   0 "},
+        TextCase{"MidiChannelStepZero", {E(0xE6, 0, 0, 3)}, 0, {}, "MIDI CH.        3     "},
+        TextCase{"ChannelPressure", {E(0xEA, 9, 10, 64)}, 0, Overlapping(), "AFTER C.  10   64     "},
+        TextCase{"ChannelPressureStepZero", {E(0xEA, 9, 0, 64)}, 0, {}, "AFTER C.       64     "},
+        TextCase{"ProgramWithStep", {E(0xEC, 0, 24, 5)}, 0, {}, "PROGRAM   24    5     "},
+        TextCase{"ProgramWithStepFromOne", {E(0xEC, 0, 24, 5)}, 0, ProgFromOne(), "PROGRAM   24    6     "},
+        TextCase{"OnlyProgramsFromOne", {E(0xE6, 0, 0, 5)}, 0, ProgFromOne(), "MIDI CH.        5     "},
+        TextCase{"BendDownWithStep", {E(0xEE, 0x20, 12, 0)}, 0, {}, "PITCH     12    -4096 "},
+        TextCase{"BendTop", {E(0xEE, 0x7F, 0, 0x7F)}, 0, {}, "PITCH            8191 "},
+        TextCase{"BendBottom", {E(0xEE, 0x00, 0, 0x00)}, 0, {}, "PITCH           -8192 "},
+        // The kind is velocity x 256 plus the gate as signed 16-bit.
+        TextCase{"ExternalKindFromVelocity", External(1, 0, "x"), 0, {}, "???:x                   10    0   1 "},
+        TextCase{"ExternalKindSigned", External(1, 0xFF01, "x"), 0, {}, "RUN:x                   10 -255   1 "},
+        TextCase{"ExternalMciSigned", External(1, 0xFF00, "x"), 0, {}, "MCI:x                   10 -256   1 "},
+        TextCase{"ExternalCut", External(0, 0, "0123456789abcdefghijKLMNOPQ"), 0, {},
+                 "MCI:0123456789abcdefgh  10    0   0 "},
+        TextCase{"ExternalListLine", External(0, 1, "notepad"), 0,
+                 [] {
+                   EventTextOptions o;
+                   o.externalColumns = false;
+                   return o;
+                 }(),
+                 "RUN:notepad           "},
+        TextCase{"ExternalStopsAtTheEndEvent",
+                 [] {
+                   Events e = External(0, 0, "abcde");
+                   e.push_back(EndEvent());
+                   AddText(e, "stale");
+                   return e;
+                 }(),
+                 0, {}, "MCI:abcde               10    0   0 "},
+        TextCase{"CommentShortZeroesAsBlanks", {E(0xF6, 'a', 'b', 'c' | 'd' << 8)}, 0, {}, "ab cd                 "},
+        TextCase{"CommentStopsAtTheEndEvent",
+                 [] {
+                   Events e = Comment("short text");
+                   e.push_back(EndEvent());
+                   AddText(e, "stale");
+                   return e;
+                 }(),
+                 0, {}, "short text            "},
+        TextCase{"CommentStopsAtTheNextLine",
+                 [] {
+                   Events e = Comment("first");
+                   e.push_back(E(60, 100, 10, 10));
+                   AddText(e, "stale");
+                   return e;
+                 }(),
+                 0, {}, "first                 "},
+        TextCase{"KeySignatureIndexMasked", {E(0xF5, 0, 0x20 | 0x11)}, 0, {}, "Music Key E minor     "},
+        TextCase{"RepeatEndNegative", {E(0xF8, 0, 0xFFFF)}, 0, {}, "     ]    -1          "},
+        TextCase{"SameMeasureFirst", {E(0xFC, 0, 0, 48)}, 0, {}, "========   1========= "},
+        // 65,536 passes of one step: five digits, the text cut at 22.
+        TextCase{"MeasureEndZeroRepeat", {E(0xF9), E(60, 100, 1, 10), E(0xF8, 0, 0), E(0xFD)}, 3, {},
+                 "--------65536---------"},
+        TextCase{"MeasureEndAfterSameMeasure", {E(60, 100, 100, 10), E(0xFC, 0, 0, 48), E(60, 100, 30, 10), E(0xFD)},
+                 3, {}, "--------  30--------- "},
+        TextCase{"StrayContinuation", {E(0xF7, 'x', 'y')}, 0, {}, "                      "}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -37,8 +37,11 @@ TEST(TrackTotal, Repeats) {
        10 + 200 + 20},
       // Nested: (50 x 2 + 10) x 3.
       {{RepStart(), RepStart(), Note(50), RepEnd(2), Note(10), RepEnd(3), EndEvent()}, 330},
-      // A count of 0 stands for 65,537.
-      {{RepStart(), Note(1), RepEnd(0), EndEvent()}, 65537},
+      // A count of 0 plays 65,536 times, and counts so.
+      {{RepStart(), Note(1), RepEnd(0), EndEvent()}, 65536},
+      {{Note(5), Bar(), RepStart(), Note(3), Bar(), RepEnd(0), Bar(), EndEvent()}, 5 + 3 * 65536},
+      // 65,536 x 65,536 wraps the 32-bit total to 0.
+      {{Note(7), RepStart(), RepStart(), Note(1), RepEnd(0), RepEnd(0), EndEvent()}, 7},
       // An unclosed start adds its saved sum at the end; an end without a start is skipped.
       {{Note(7), RepStart(), Note(3), EndEvent()}, 10},
       {{Note(7), RepEnd(5), Note(3), EndEvent()}, 10},
