@@ -8,7 +8,7 @@
 #include "playroutines.h"
 #include "playstate.h"
 #include "programstate.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "resource.h"
 #include "songmodel.h"
 #include "stepservices.h"
@@ -21,7 +21,7 @@ namespace {
 unsigned g_lastTrack = 1;
 
 int AskTrack(HWND frame) {
-  g_stepDialogs.currentDialogId = IDD_POINTEDIT;
+  g_stepShared.currentDialogId = IDD_POINTEDIT;
   const INT_PTR ok =
       DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_POINTEDIT), frame, PointEditDlgProc, 0);
   return ok == 1 ? static_cast<int>(g_lastTrack) : 0;

@@ -12,7 +12,7 @@
 #include "appglobals.h"
 #include "filedlg.h"
 #include "filterslots.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "recent.h"
 #include "resource.h"
 #include "shellutil.h"
@@ -53,7 +53,7 @@ void EnableOptionsButton(HWND hook, DWORD filterIndex, const OPENFILENAMEA* ofn)
 }
 
 void RunOpenOptions(HWND owner) {
-  g_stepDialogs.currentDialogId = IDD_OPEN_OPTIONS;
+  g_stepShared.currentDialogId = IDD_OPEN_OPTIONS;
   DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_OPEN_OPTIONS), owner, OpenOptionsDlgProc, 0);
 }
 

@@ -6,7 +6,7 @@
 #include "appglobals.h"
 #include "filedlg.h"
 #include "pathname.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "recent.h"
 #include "resource.h"
 #include "settings.h"
@@ -72,7 +72,7 @@ void OnHookInit(HWND hook) {
 
 void OnOptions(HWND hook) {
   if (g_song.saveType == 0) {
-    g_stepDialogs.currentDialogId = IDD_SAVE_OPTIONS;
+    g_stepShared.currentDialogId = IDD_SAVE_OPTIONS;
     DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_SAVE_OPTIONS), hook, SaveOptionDlgProc, 0);
     return;
   }

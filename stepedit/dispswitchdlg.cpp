@@ -2,7 +2,7 @@
 
 #include "appglobals.h"
 #include "dlgedit.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "resource.h"
 #include "settings.h"
 #include "songmodel.h"
@@ -111,10 +111,10 @@ void RepaintSwitchedViews() {
 }  // namespace
 
 void OpenDisplaySwitchDlg(HINSTANCE instance, HWND window) {
-  const uint32_t previous = g_stepDialogs.currentDialogId;
-  g_stepDialogs.currentDialogId = IDD_DISPSWITCH;
+  const uint32_t previous = g_stepShared.currentDialogId;
+  g_stepShared.currentDialogId = IDD_DISPSWITCH;
   const INT_PTR result =
       DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_DISPSWITCH), window, DisplaySwitchDlgProc, 0);
-  g_stepDialogs.currentDialogId = previous;
+  g_stepShared.currentDialogId = previous;
   if (result == 1) RepaintSwitchedViews();
 }

@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "rangestate.h"
+#include "stepshared.h"
 #include "settings.h"
 #include "songmodel.h"
 #include "zk/song.h"
 
-StepDialogState g_stepDialogs;
+StepSharedState g_stepShared;
 
 namespace {
 
@@ -61,8 +61,8 @@ FieldLimits DlgFieldLimits(int controlId) {
   c.timeBase = OpenSongTimeBase();
   c.trackCount = g_song.trackCount;
   c.maxTrack = g_settings.maxTrack;
-  c.rangeValueKind = g_stepDialogs.rangeValueKind;
-  c.strokeTotal = g_stepDialogs.strokeTotal;
+  c.rangeValueKind = g_stepShared.rangeValueKind;
+  c.strokeTotal = g_stepShared.strokeTotal;
   return DlgFieldLimits(controlId, c);
 }
 
@@ -129,7 +129,7 @@ bool EndsHere(const int (&ids)[3], int id) { return std::find(std::begin(ids), s
 
 int MoveFocus(HWND field, bool forward) {
   if (g_settings.escRet) return 0;
-  const int dialogId = static_cast<int>(g_stepDialogs.currentDialogId);
+  const int dialogId = static_cast<int>(g_stepShared.currentDialogId);
   if (dialogId == kChordDialog) return 0;
   const int id = GetDlgCtrlID(field);
   for (const FieldEnds& f : kFieldEnds) {
@@ -149,7 +149,7 @@ void StepField(HWND field, bool up) {
     return;
   }
   int amount = ShiftDown() ? 10 : 1;
-  if ((id == 1680 || id == 1681) && g_stepDialogs.rangeValueKind == kRangeKindBend) amount = ShiftDown() ? 1024 : 128;
+  if ((id == 1680 || id == 1681) && g_stepShared.rangeValueKind == kRangeKindBend) amount = ShiftDown() ? 1024 : 128;
   const FieldLimits limits = DlgFieldLimits(id);
   StepDlgItemNumber(field, id, up ? amount : -amount, limits.max, limits.min);
 }

@@ -18,7 +18,7 @@ struct FieldLimitContext {
   int timeBase = 480;      // the song's, 0 read as 480
   int trackCount = 1;
   int maxTrack = 99;
-  int rangeValueKind = 0;  // see StepDialogState
+  int rangeValueKind = 0;  // see StepSharedState
   int strokeTotal = 0;
 };
 FieldLimits DlgFieldLimits(int controlId, const FieldLimitContext& context);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "stepshared.h"
 #include "zk/song.h"
 
 #pragma pack(push, 1)
@@ -80,9 +81,19 @@ struct StepEditModel {
 
 // What the algorithms read of the settings, copied so tests set them.
 struct StepEditSettings {
-  int32_t progOffset = 0;    // [OTHER] ProgOffset: programs shown from 1
-  int32_t dragDropEdit = 1;  // [DragDrop] DragDropEdit
+  int32_t progOffset = 0;       // [OTHER] ProgOffset: programs shown from 1
+  int32_t dragDropEdit = 1;     // [DragDrop] DragDropEdit
+  int32_t midiInVelocity = 1;   // [OTHER] MIDIinVelocity: entered notes take the played velocity
+  int32_t midiInSkipEvent = 1;  // [OTHER] MIDIINSkipEvent: the caret moves on after a note
+  int32_t maxTrack = 99;        // [OTHER] MaxTrack
+  int32_t fkeyRest = 0;         // [KEY] FKEYREST: Shift+function key enters a rest
+  int32_t escRet = 0;           // [KEY] ESCRET: Enter is OK and Esc Cancel in every field
+  int32_t reverseUpDown = 0;    // [KEY] REVERSUPDOWN
+  int32_t shiftUpDown = 0;      // [KEY] SHIFTUPDOWN
+  int32_t fkeyStep[10] = {};    // [OneTouchSTGT] FKey%dST, ticks at time base 480
+  int32_t fkeyGate[10] = {};    // [OneTouchSTGT] FKey%dGT
 };
+
 
 // The song around an editor: read by the algorithms, its tables written by
 // those that reach other tracks.
@@ -90,12 +101,14 @@ struct StepSongContext {
   uint16_t timeBase = 480;
   uint8_t songKey = 0;                 // KeyIndex of the song header
   RhythmRecord rhythm[128] = {};
-  uint8_t rowFlags[128] = {};          // rhythm rows an erase acts on
   int trackCount = 0;
   SongHandleTable* handles = nullptr;  // the song's blocks; null: only the editor's own
   TrackWindowTable* windows = nullptr; // state words and counts; may be null
   StepEditModel* editors[kMaxTracks] = {};  // open editors by track - 1
-  int32_t allTracksFlag = 0;           // delete over every track
+  StepEditModel* current = nullptr;    // the current step editor, null none
+  StepSharedState* shared = nullptr;   // what the editors share (never null in use)
+  bool playing = false;                // a song plays
+  bool portsHeld = false;              // another program holds the MIDI ports
   StepEditSettings settings;
 };
 

@@ -5,7 +5,7 @@
 
 #include "appglobals.h"
 #include "dlgedit.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
 #include "stepwnd.h"
@@ -24,19 +24,19 @@ void SetNumber(HWND dialog, int id, uint32_t value) {
 }
 
 BOOL OnInit(HWND dialog) {
-  const JumpTarget& at = g_stepDialogs.jumpPosition;
+  const JumpTarget& at = g_stepShared.jumpPosition;
   for (int id : {kTrackField, kMeasureField, kStepField}) SubclassDlgEdit(dialog, id);
   SetNumber(dialog, kTrackField, at.track);
   SetNumber(dialog, kMeasureField, at.measure);
   SetNumber(dialog, kStepField, at.step);
-  HWND focus = GetDlgItem(dialog, g_stepDialogs.askRangeFlag ? kTrackField : kMeasureField);
+  HWND focus = GetDlgItem(dialog, g_stepShared.askRangeFlag ? kTrackField : kMeasureField);
   SetFocus(focus);
   SendMessageA(focus, EM_SETSEL, 0, -1);
   return FALSE;
 }
 
 void OnOk(HWND dialog) {
-  JumpTarget& at = g_stepDialogs.jumpPosition;
+  JumpTarget& at = g_stepShared.jumpPosition;
   at.track = GetDlgItemInt(dialog, kTrackField, nullptr, FALSE);
   at.measure = GetDlgItemInt(dialog, kMeasureField, nullptr, FALSE);
   at.step = GetDlgItemInt(dialog, kStepField, nullptr, FALSE);
@@ -88,17 +88,17 @@ INT_PTR CALLBACK JumpDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 }
 
 int OpenJumpDlg(HWND window, int useCaret) {
-  JumpTarget& at = g_stepDialogs.jumpPosition;
+  JumpTarget& at = g_stepShared.jumpPosition;
   if (useCaret) {
     at.track = ClampTrack(static_cast<uint32_t>(GetStepWindowTrack(window)));
     CaretPosition(window, &at.measure, &at.step);
-    g_stepDialogs.askRangeFlag = 0;
+    g_stepShared.askRangeFlag = 0;
   } else {
-    g_stepDialogs.askRangeFlag = 1;
+    g_stepShared.askRangeFlag = 1;
   }
-  g_stepDialogs.currentDialogId = kJumpDialogId;
+  g_stepShared.currentDialogId = kJumpDialogId;
   const INT_PTR result = DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(kJumpDialogId), g_app.frame, JumpDlgProc, 0);
-  g_stepDialogs.askRangeFlag = 0;
+  g_stepShared.askRangeFlag = 0;
   if (result != 1) return 0;
   at.track = ClampTrack(at.track);
   OpenTrackEditor(window, static_cast<int>(at.track), static_cast<int>(at.measure), static_cast<int>(at.step));

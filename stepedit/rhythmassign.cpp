@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "dlgedit.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "rhythm.h"
 #include "settings.h"
 #include "songmodel.h"
@@ -244,11 +244,11 @@ void RhythmNameShown(const RhythmRecord& record, char (&name)[15]) {
 int OpenRhythmAssignDialog(HINSTANCE instance, HWND owner) {
   RhythmDialog state;
   if (!ReadSongRecords(state.records)) return 0;
-  const uint32_t previous = g_stepDialogs.currentDialogId;
-  g_stepDialogs.currentDialogId = kDialogId;
+  const uint32_t previous = g_stepShared.currentDialogId;
+  g_stepShared.currentDialogId = kDialogId;
   const INT_PTR result =
       DialogBoxParamA(instance, MAKEINTRESOURCEA(kDialogId), owner, RhythmAssignDlgProc, reinterpret_cast<LPARAM>(&state));
-  g_stepDialogs.currentDialogId = previous;
+  g_stepShared.currentDialogId = previous;
   if (result != 1) return 0;
   WriteSongRecords(state.records);
   RefreshRhythmEditors();

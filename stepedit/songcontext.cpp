@@ -3,10 +3,12 @@
 #include <cstring>
 
 #include "appglobals.h"
-#include "rangestate.h"
+#include "programstate.h"
+#include "stepshared.h"
 #include "settings.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
+#include "stepservices.h"
 
 OpenSongContext::OpenSongContext() : OpenSongContext(g_app.frame) {}
 
@@ -15,8 +17,19 @@ OpenSongContext::OpenSongContext(HWND frame) : frame_(frame) {
   ctx_.timeBase = static_cast<uint16_t>(g_song.timeBase);
   ctx_.settings.progOffset = g_settings.progOffset;
   ctx_.settings.dragDropEdit = g_settings.dragDropEdit;
-  ctx_.allTracksFlag = static_cast<int32_t>(g_stepDialogs.allTracksFlag);
-  std::memcpy(ctx_.rowFlags, g_stepDialogs.rhythmRowFlags, sizeof ctx_.rowFlags);
+  ctx_.shared = &g_stepShared;
+  ctx_.playing = g_stepHooks.isPlaying && g_stepHooks.isPlaying() != 0;
+  ctx_.settings.midiInVelocity = g_settings.midiInVelocity;
+  ctx_.settings.midiInSkipEvent = g_settings.midiInSkipEvent;
+  ctx_.settings.maxTrack = g_settings.maxTrack;
+  ctx_.settings.fkeyRest = g_settings.fkeyRest;
+  ctx_.settings.escRet = g_settings.escRet;
+  ctx_.settings.reverseUpDown = g_settings.reversUpDown;
+  ctx_.settings.shiftUpDown = g_settings.shiftUpDown;
+  for (int i = 0; i < 10; ++i) {
+    ctx_.settings.fkeyStep[i] = g_settings.fkeyStep[i];
+    ctx_.settings.fkeyGate[i] = g_settings.fkeyGate[i];
+  }
   if (HGLOBAL h = SongEntry(kHeaderEntry)) {
     if (auto* header = static_cast<const SongHeader*>(GlobalLock(h))) {
       ctx_.timeBase = header->timeBase;
@@ -34,13 +47,14 @@ OpenSongContext::OpenSongContext(HWND frame) : frame_(frame) {
   if (trackWindows_) ctx_.windows = static_cast<TrackWindowTable*>(GlobalLock(trackWindows_));
   if (ctx_.windows) {
     for (int n = 0; n < kMaxTracks; ++n) ctx_.editors[n] = GetStepEditorData(ctx_.windows->editor[n]);
+    if (StepEditorData* current = GetStepEditorData(g_prog.currentStep)) {
+      if (current->track >= 1 && current->track <= kMaxTracks && ctx_.editors[current->track - 1] == current)
+        ctx_.current = current;
+    }
   }
 }
 
 OpenSongContext::~OpenSongContext() {
-  // The flags are the program's; an edit may have cleared them.
-  g_stepDialogs.allTracksFlag = static_cast<uint32_t>(ctx_.allTracksFlag);
-  std::memcpy(g_stepDialogs.rhythmRowFlags, ctx_.rowFlags, sizeof ctx_.rowFlags);
   if (ctx_.handles) LocalUnlock(handleTable_);
   if (ctx_.windows) GlobalUnlock(trackWindows_);
   if (locked_) UnlockSongDocument(frame_);

@@ -251,8 +251,8 @@ EditResult InsertEventsAtCaret(StepEditModel& m, StepSongContext& ctx, int caret
 }
 
 EditResult DeleteStepSelection(StepEditModel& m, StepSongContext& ctx) {
-  const bool allTracks = ctx.allTracksFlag != 0;
-  ctx.allTracksFlag = 0;
+  const bool allTracks = ctx.shared->allTracksFlag != 0;
+  ctx.shared->allTracksFlag = 0;
   return DeleteSelection(m, ctx, allTracks);
 }
 

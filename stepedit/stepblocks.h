@@ -54,7 +54,7 @@ EditResult InsertEventsAtCaret(StepEditModel& m, StepSongContext& ctx, int caret
                                int count, std::optional<std::string_view> memo, uint16_t restStep);
 
 // Deletes the selection (the end event never) and puts the caret on the
-// line where it began. With ctx.allTracksFlag the measures of the selection
+// line where it began. With ctx.shared->allTracksFlag the measures of the selection
 // go from every other track (DeleteRangeAllTracks) and from this one as whole
 // measures; the flag is cleared.
 EditResult DeleteStepSelection(StepEditModel& m, StepSongContext& ctx);

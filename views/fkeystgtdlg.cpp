@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "dlgedit.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "settings.h"
 #include "songmodel.h"
 #include "zk/song.h"
@@ -75,8 +75,8 @@ int16_t FKeyTimeStored(uint32_t entered, int timeBase) {
 
 void OpenFKeyStGtDlg(HINSTANCE instance, HWND owner) {
   // The fields' navigation and limits go by the dialog being open.
-  const uint32_t previous = g_stepDialogs.currentDialogId;
-  g_stepDialogs.currentDialogId = kDialogId;
+  const uint32_t previous = g_stepShared.currentDialogId;
+  g_stepShared.currentDialogId = kDialogId;
   DialogBoxParamA(instance, MAKEINTRESOURCEA(kDialogId), owner, FKeyStGtDlgProc, 0);
-  g_stepDialogs.currentDialogId = previous;
+  g_stepShared.currentDialogId = previous;
 }

@@ -14,7 +14,7 @@
 #include "playstate.h"
 #include "pointplaydlg.h"
 #include "portsetup.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "resource.h"
 #include "settings.h"
 #include "setupdlg.h"

@@ -4,16 +4,16 @@
 
 #include "appglobals.h"
 #include "dlgedit.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "shellutil.h"
 
 INT_PTR RunSetupDialog(int dialogId, DLGPROC proc, LPARAM param, HWND owner) {
   // A dialog opened from another gives the id back when it ends.
-  const uint32_t previous = g_stepDialogs.currentDialogId;
-  g_stepDialogs.currentDialogId = static_cast<uint32_t>(dialogId);
+  const uint32_t previous = g_stepShared.currentDialogId;
+  g_stepShared.currentDialogId = static_cast<uint32_t>(dialogId);
   const INT_PTR result =
       DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(dialogId), owner ? owner : g_app.frame, proc, param);
-  g_stepDialogs.currentDialogId = previous;
+  g_stepShared.currentDialogId = previous;
   return result < 0 ? 0 : result;
 }
 

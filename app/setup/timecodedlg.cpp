@@ -6,7 +6,7 @@
 #include "dlgedit.h"
 #include "engine.h"
 #include "playstate.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "resource.h"
 #include "settings.h"
 #include "setupdlg.h"

@@ -121,7 +121,7 @@ int main() {
   });
   Measure("delete 8,000, all tracks", nullptr, [](ModelSong& s, StepEditModel& m) {
     Select(m, 100, 8099);
-    s.ctx.allTracksFlag = 1;
+    s.ctx.shared->allTracksFlag = 1;
     DeleteStepSelection(m, s.ctx);
   });
   Measure("paste of 1,000", cutTop, [](ModelSong& s, StepEditModel& m) {

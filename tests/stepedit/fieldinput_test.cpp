@@ -6,7 +6,7 @@
 
 #include "dlgedit.h"
 #include "notecaret.h"
-#include "rangestate.h"
+#include "stepshared.h"
 #include "sharedkeys.h"
 
 namespace {

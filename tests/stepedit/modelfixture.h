@@ -40,6 +40,7 @@ class ModelSong {
     std::memset(&windows_, 0, sizeof windows_);
     ctx.handles = &handles_;
     ctx.windows = &windows_;
+    ctx.shared = &shared;
   }
   ~ModelSong() {
     for (auto& m : models_) {
@@ -66,12 +67,13 @@ class ModelSong {
   }
 
   // Opens an editor model on track n (rhythm grid when rhythm is set) and
-  // enters it in the context.
+  // enters it in the context; the first one opened is the current one.
   StepEditModel& Open(int n, bool rhythm = false) {
     auto m = std::make_unique<StepEditModel>();
     std::memset(m.get(), 0, sizeof(StepEditModel));
     AttachModel(*m, ctx, n, rhythm);
     ctx.editors[n - 1] = m.get();
+    if (!ctx.current) ctx.current = m.get();
     models_.push_back(std::move(m));
     return *models_.back();
   }
@@ -92,6 +94,7 @@ class ModelSong {
   uint32_t State(int n) const { return windows_.state[n - 1]; }
 
   StepSongContext ctx;
+  StepSharedState shared;
 
  private:
   SongHandleTable handles_;

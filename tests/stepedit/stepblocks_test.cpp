@@ -374,10 +374,10 @@ TEST(StepBlocks, DeleteOverAllTracksRemovesWholeMeasuresEverywhere) {
   for (int n = 1; n <= 5; ++n) song.ctx.windows->state[n - 1] = 0;
 
   Select(m, 4, 4);  // one note of measure 2
-  song.ctx.allTracksFlag = 1;
+  song.ctx.shared->allTracksFlag = 1;
   const EditResult r = DeleteStepSelection(m, song.ctx);
   EXPECT_EQ(r.status, EditStatus::Ok);
-  EXPECT_EQ(song.ctx.allTracksFlag, 0);
+  EXPECT_EQ(song.ctx.shared->allTracksFlag, 0);
   EXPECT_EQ(r.stateBits, 3u);
   EXPECT_EQ(r.refreshTracks, (std::vector<int>{2, 3}));
 
@@ -419,7 +419,7 @@ TEST(StepBlocks, CutCaretLineTakesTheWholeLineOfThisTrackOnly) {
   song.SetTrack(2, second);
   StepEditModel& m = song.Open(1);
   m.caretRow = 2;
-  song.ctx.allTracksFlag = 1;  // left over: a line cut never reaches other tracks
+  song.ctx.shared->allTracksFlag = 1;  // left over: a line cut never reaches other tracks
 
   std::vector<StepEvent> cut;
   EditResult r = CutCaretLine(m, song.ctx, &cut);
