@@ -12,6 +12,7 @@
 #include "statusline.h"
 #include "stepeditdata.h"
 #include "stepinput.h"
+#include "stepshared.h"
 #include "stepwnd.h"
 
 namespace {
@@ -76,13 +77,15 @@ void AssignThru() {
 }
 
 void SetStepInputMode(HWND stepEditor, UINT command) {
-  if (command < kFirstStepInputCommand || command > kLastStepInputCommand) return;
-  ClearHeldKeys();
   const int old = g_settings.stepInputMode & ~1;
-  const int base = static_cast<int>(command - kFirstStepInputCommand) * 2;
   const StepEditorData* ed = TrackOfStepEditor(stepEditor) ? GetStepEditorData(stepEditor) : nullptr;
-  const int editBit = ed ? static_cast<int>(ed->insertMode & 1) : (g_settings.stepInputMode & 1);
-  g_settings.stepInputMode = editBit | base;
+  // The low bit shows EDIT while the editor's events are contiguous, INSERT
+  // while a line is open in it.
+  const int32_t indexCurrent = ed ? ed->indexCurrent : (g_settings.stepInputMode & 1);
+  if (!SelectStepInputMode(g_stepShared, command, indexCurrent)) return;
+  ClearHeldKeys();
+  g_settings.stepInputMode = static_cast<int32_t>(g_stepShared.stepInputMode);
+  const int base = g_settings.stepInputMode & ~1;
   if (old < kFirstMidiStepMode && base >= kFirstMidiStepMode) {
     StartMidiInputMode(base);
     AssignThru();
@@ -111,23 +114,4 @@ void SaveRhythmInputState(HWND stepEditor, int save, int onlyForEditor) {
 
 const int32_t* SavedRhythmInputState() { return g_savedRhythmInput; }
 
-void ApplyStepInputMode(int key, int velocity) {
-  if (IsPlaying()) return;
-  const uint32_t note = static_cast<uint32_t>(key & 0x7F);
-  const uint32_t message = 0x90u | (note << 8) | (static_cast<uint32_t>(velocity & 0xFF) << 16);
-  if (!TrackOfStepEditor(ActiveMdiChild())) return;
-  switch (g_settings.stepInputMode / 2) {
-    case kStepModeMono:
-      StepInputMono(message);
-      break;
-    case kStepModePoly:
-      if (velocity & 0xFF) StepInputPoly(message);
-      else HeldKeyTable()[note] = 0;
-      break;
-    case kStepModeFKey:
-      if ((velocity & 0xFF) == 2)
-        for (int k = static_cast<int>(note) + 1; k < kHeldKeyCount; ++k) HeldKeyTable()[k] = 0;
-      StepInputFKey(message, 0);
-      break;
-  }
-}
+void ApplyStepInputMode(int key, int velocity) { ApplyPaletteNote(key, velocity); }

@@ -7,11 +7,13 @@
 
 #include <cstdint>
 
+#include "stepinputmodes.h"
+
 constexpr int kImmRecordBlockSize = 64;
 // Step input modes from this value on take notes from MIDI input.
 constexpr int kFirstMidiStepMode = 6;
-constexpr UINT kFirstStepInputCommand = 2745;  // 2745-2750: modes 0, 2, ... 10
-constexpr UINT kLastStepInputCommand = 2750;
+constexpr UINT kFirstStepInputCommand = kFirstStepModeCommand;  // 2745-2750: modes 0, 2, ... 10
+constexpr UINT kLastStepInputCommand = kLastStepModeCommand;
 
 // Starts forwarding in the current step input mode when that is a MIDI mode.
 void StartMidiInput();
@@ -27,8 +29,8 @@ int ThruChannel();
 // engine (when the ports are ours and the engine routes thru).
 void AssignThru();
 
-// Commands 2745-2750: the held keys are cleared, the mode takes the editor's
-// EDIT/INSERT bit, forwarding starts when a MIDI mode is entered (with the
+// Commands 2745-2750: the held keys are cleared, the mode's low bit takes
+// the editor's indexCurrent (EDIT contiguous, INSERT a line open), forwarding starts when a MIDI mode is entered (with the
 // thru routing) and stops when one is left; the status line shows the mode.
 void SetStepInputMode(HWND stepEditor, UINT command);
 

@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "stepshared.h"
+#include "programstate.h"
 #include "settings.h"
+#include "stepshared.h"
 #include "songmodel.h"
 #include "zk/song.h"
 
@@ -72,6 +73,15 @@ constexpr const char* kPitchNames[12] = {"C ", "C#", "D ", "D#", "E ", "F ", "F#
 
 }  // namespace
 
+int FieldStepAmount(int controlId, bool shift, int rangeValueKind) {
+  if ((controlId == 1680 || controlId == 1681) && rangeValueKind == kRangeKindBend) return shift ? 1024 : 128;
+  return shift ? 10 : 1;
+}
+
+int SteppedFieldValue(long long value, long long delta, int min, int max) {
+  return static_cast<int>(std::clamp<long long>(value + delta, min, std::max(min, max)));
+}
+
 int PitchClassOfName(const char* text) {
   if (!text) return -1;
   static constexpr int kLetter[7] = {9, 11, 0, 2, 4, 5, 7};  // A-G
@@ -82,18 +92,23 @@ int PitchClassOfName(const char* text) {
   else return -1;
   if (text[1] == '#' || text[1] == '+') ++pitch;
   else if (text[1] == '-' || text[1] == 'b') --pitch;
-  return pitch;
+  return (pitch + 12) % 12;
 }
 
 const char* PitchClassName(int pitchClass) { return kPitchNames[((pitchClass % 12) + 12) % 12]; }
+
+std::string SteppedPitchName(const std::string& text, int delta) {
+  const int pitch = PitchClassOfName(text.c_str());
+  if (pitch < 0) return text;
+  return PitchClassName(pitch + delta % 12);
+}
 
 void StepDlgItemNumber(HWND field, int controlId, int delta, int max, int min) {
   HWND dialog = GetParent(field);
   char text[32] = {};
   GetDlgItemTextA(dialog, controlId, text, sizeof text);
-  const long value = std::strtol(text, nullptr, 10) + delta;
   char out[16];
-  std::snprintf(out, sizeof out, "%ld", std::clamp<long>(value, min, max));
+  std::snprintf(out, sizeof out, "%d", SteppedFieldValue(std::strtol(text, nullptr, 10), delta, min, max));
   SetDlgItemTextA(dialog, controlId, out);
 }
 
@@ -101,9 +116,8 @@ void StepDlgItemKeyName(HWND field, int controlId, int delta) {
   HWND dialog = GetParent(field);
   char text[16] = {};
   GetDlgItemTextA(dialog, controlId, text, sizeof text);
-  const int pitch = PitchClassOfName(text);
-  if (pitch < 0) return;
-  SetDlgItemTextA(dialog, controlId, PitchClassName(pitch + delta));
+  const std::string stepped = SteppedPitchName(text, delta);
+  if (stepped != text) SetDlgItemTextA(dialog, controlId, stepped.c_str());
 }
 
 namespace {
@@ -125,47 +139,66 @@ constexpr FieldEnds kFieldEnds[] = {
 };
 constexpr int kChordDialog = 152;  // Enter and Esc always end it
 
-bool EndsHere(const int (&ids)[3], int id) { return std::find(std::begin(ids), std::end(ids), id) != std::end(ids); }
+// Unused entries are 0, which is no field.
+bool EndsHere(const int (&ids)[3], int id) {
+  return id != 0 && std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
+}
+
+}  // namespace
+
+FieldKeyAction EnterEscAction(int dialogId, int controlId, bool enter, bool escRet) {
+  const FieldKeyAction end = enter ? FieldKeyAction::Ok : FieldKeyAction::Cancel;
+  if (escRet || dialogId == kChordDialog) return end;
+  for (const FieldEnds& f : kFieldEnds) {
+    if (f.dialog == dialogId && EndsHere(enter ? f.okIn : f.cancelIn, controlId)) return end;
+  }
+  return FieldKeyAction::MoveFocus;
+}
+
+namespace {
 
 int MoveFocus(HWND field, bool forward) {
-  if (g_settings.escRet) return 0;
   const int dialogId = static_cast<int>(g_stepShared.currentDialogId);
-  if (dialogId == kChordDialog) return 0;
-  const int id = GetDlgCtrlID(field);
-  for (const FieldEnds& f : kFieldEnds) {
-    if (f.dialog != dialogId) continue;
-    if (EndsHere(forward ? f.okIn : f.cancelIn, id)) return 0;
-  }
+  if (EnterEscAction(dialogId, GetDlgCtrlID(field), forward, g_settings.escRet != 0) != FieldKeyAction::MoveFocus)
+    return 0;
   SendMessageA(GetParent(field), WM_NEXTDLGCTL, forward ? 0 : 1, 0);
   return 1;
 }
 
 bool ShiftDown() { return GetKeyState(VK_SHIFT) < 0; }
 
-void StepField(HWND field, bool up) {
+// The two kinds of subclassed field.
+enum class FieldKind { Number, KeyRange };
+constexpr FieldLimits kKeyRangeLimits = {0, 127};
+
+void StepField(HWND field, FieldKind kind, bool up) {
   const int id = GetDlgCtrlID(field);
+  if (kind == FieldKind::KeyRange) {
+    const int amount = FieldStepAmount(id, ShiftDown(), 0);
+    StepDlgItemNumber(field, id, up ? amount : -amount, kKeyRangeLimits.max, kKeyRangeLimits.min);
+    return;
+  }
   if (id == 1108) {
     StepDlgItemKeyName(field, id, up ? 1 : -1);
     return;
   }
-  int amount = ShiftDown() ? 10 : 1;
-  if ((id == 1680 || id == 1681) && g_stepShared.rangeValueKind == kRangeKindBend) amount = ShiftDown() ? 1024 : 128;
+  const int amount = FieldStepAmount(id, ShiftDown(), g_stepShared.rangeValueKind);
   const FieldLimits limits = DlgFieldLimits(id);
   StepDlgItemNumber(field, id, up ? amount : -amount, limits.max, limits.min);
 }
 
-bool OnKey(HWND field, WPARAM key) {
+bool OnKey(HWND field, FieldKind kind, WPARAM key) {
   HWND dialog = GetParent(field);
   switch (key) {
     case kKeyStepUp:
     case kKeyStepDown:
-      StepField(field, key == kKeyStepUp);
+      StepField(field, kind, key == kKeyStepUp);
       return true;
     case VK_PRIOR:
     case VK_NEXT: {
       const bool prior = key == VK_PRIOR;
       // Page Up lowers the value unless the keys are reversed.
-      StepField(field, g_settings.reversUpDown ? prior : !prior);
+      StepField(field, kind, g_settings.reversUpDown ? prior : !prior);
       return true;
     }
     case VK_RETURN:
@@ -173,8 +206,11 @@ bool OnKey(HWND field, WPARAM key) {
       return true;
     case VK_ESCAPE:
       if (!EditNotifyPrev(field)) {
-        SetDlgItemTextA(dialog, 100, "-1");
-        SetDlgItemTextA(dialog, 102, "-1");
+        // Marks the range dialogs' measures as not given.
+        if (kind == FieldKind::Number) {
+          SetDlgItemTextA(dialog, 100, "-1");
+          SetDlgItemTextA(dialog, 102, "-1");
+        }
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
       }
       return true;
@@ -194,13 +230,76 @@ void OnMiddleMove(HWND field, LPARAM lParam) {
 
 // The wheel with the middle button held clicks what lies under the pointer,
 // then steps the field.
-void OnMiddleWheel(HWND field, WPARAM wParam, LPARAM lParam) {
+void OnMiddleWheel(HWND field, int wheelDelta, LPARAM lParam) {
   HWND dialog = GetParent(field);
   POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
   ScreenToClient(dialog, &pt);
   PostMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
   PostMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
-  PostMessageA(field, WM_KEYDOWN, static_cast<short>(HIWORD(wParam)) > 0 ? kKeyStepUp : kKeyStepDown, 0);
+  PostMessageA(field, WM_KEYDOWN, wheelDelta > 0 ? kKeyStepUp : kKeyStepDown, 0);
+}
+
+// Middle-button stepping of the number fields; true when consumed.
+bool OnMouse(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MBUTTONDOWN:
+      SetCapture(field);
+      SetPropA(field, kMiddleYProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(static_cast<short>(HIWORD(lParam)))));
+      return true;
+    case WM_MOUSEMOVE:
+      if ((wParam & MK_MBUTTON) && GetCapture() == field) {
+        OnMiddleMove(field, lParam);
+        return true;
+      }
+      return false;
+    case WM_MBUTTONUP:
+      if (GetCapture() == field) ReleaseCapture();
+      return true;
+    case WM_MOUSEWHEEL:
+      if (LOWORD(wParam) & MK_MBUTTON) {
+        OnMiddleWheel(field, static_cast<short>(HIWORD(wParam)), lParam);
+        return true;
+      }
+      return false;
+  }
+  // The older systems' registered wheel message carries only the turn.
+  if (g_prog.wheelMessage && message == g_prog.wheelMessage && GetKeyState(VK_MBUTTON) < 0) {
+    OnMiddleWheel(field, static_cast<int>(static_cast<INT_PTR>(wParam)), lParam);
+    return true;
+  }
+  return false;
+}
+
+LRESULT FieldProc(FieldKind kind, HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto previous = reinterpret_cast<WNDPROC>(GetPropA(field, kPrevProcProp));
+  if (!previous) return DefWindowProcA(field, message, wParam, lParam);
+  switch (message) {
+    case WM_GETDLGCODE:
+      return CallWindowProcA(previous, field, message, wParam, lParam) | DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+      if (OnKey(field, kind, wParam)) return 0;
+      break;
+    case WM_CHAR:
+      if (wParam == '\r' || wParam == VK_ESCAPE || wParam == '\t') return 0;
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      RemovePropA(field, kPrevProcProp);
+      RemovePropA(field, kMiddleYProp);
+      break;
+    default:
+      if (kind == FieldKind::Number && OnMouse(field, message, wParam, lParam)) return 0;
+      break;
+  }
+  return CallWindowProcA(previous, field, message, wParam, lParam);
+}
+
+void Subclass(HWND dialog, int controlId, WNDPROC proc) {
+  HWND field = GetDlgItem(dialog, controlId);
+  if (!field || GetPropA(field, kPrevProcProp)) return;
+  auto previous = reinterpret_cast<HANDLE>(GetWindowLongPtrA(field, GWLP_WNDPROC));
+  SetPropA(field, kPrevProcProp, previous);
+  SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
 }
 
 }  // namespace
@@ -209,52 +308,15 @@ int EditNotifyNext(HWND field) { return MoveFocus(field, true); }
 int EditNotifyPrev(HWND field) { return MoveFocus(field, false); }
 
 extern "C" LRESULT CALLBACK DeleteDlgEditWndProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropA(field, kPrevProcProp));
-  if (!previous) return DefWindowProcA(field, message, wParam, lParam);
-  switch (message) {
-    case WM_GETDLGCODE:
-      return CallWindowProcA(previous, field, message, wParam, lParam) | DLGC_WANTALLKEYS;
-    case WM_KEYDOWN:
-      if (OnKey(field, wParam)) return 0;
-      break;
-    case WM_CHAR:
-      if (wParam == '\r' || wParam == VK_ESCAPE || wParam == '\t') return 0;
-      break;
-    case WM_MBUTTONDOWN:
-      SetCapture(field);
-      SetPropA(field, kMiddleYProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(static_cast<short>(HIWORD(lParam)))));
-      return 0;
-    case WM_MOUSEMOVE:
-      if ((wParam & MK_MBUTTON) && GetCapture() == field) {
-        OnMiddleMove(field, lParam);
-        return 0;
-      }
-      break;
-    case WM_MBUTTONUP:
-      if (GetCapture() == field) ReleaseCapture();
-      return 0;
-    case WM_MOUSEWHEEL:
-      if (LOWORD(wParam) & MK_MBUTTON) {
-        OnMiddleWheel(field, wParam, lParam);
-        return 0;
-      }
-      break;
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-      RemovePropA(field, kPrevProcProp);
-      RemovePropA(field, kMiddleYProp);
-      break;
-  }
-  return CallWindowProcA(previous, field, message, wParam, lParam);
+  return FieldProc(FieldKind::Number, field, message, wParam, lParam);
 }
 
-void SubclassDlgEdit(HWND dialog, int controlId) {
-  HWND field = GetDlgItem(dialog, controlId);
-  if (!field || GetPropA(field, kPrevProcProp)) return;
-  auto previous = reinterpret_cast<HANDLE>(GetWindowLongPtrA(field, GWLP_WNDPROC));
-  SetPropA(field, kPrevProcProp, previous);
-  SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DeleteDlgEditWndProc));
+extern "C" LRESULT CALLBACK SetEraseSWDlgEditWndProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+  return FieldProc(FieldKind::KeyRange, field, message, wParam, lParam);
 }
+
+void SubclassDlgEdit(HWND dialog, int controlId) { Subclass(dialog, controlId, DeleteDlgEditWndProc); }
+void SubclassKeyRangeEdit(HWND dialog, int controlId) { Subclass(dialog, controlId, SetEraseSWDlgEditWndProc); }
 
 BOOL ForwardSpinDelta(HWND dialog, LPARAM notify) {
   const auto* nm = reinterpret_cast<const NMUPDOWN*>(notify);

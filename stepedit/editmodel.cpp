@@ -24,6 +24,19 @@ EditResult RefusedResult(UINT messageId, UINT style, bool beep) {
   return r;
 }
 
+void MergeEditResult(EditResult& into, const EditResult& r) {
+  if (into.status == EditStatus::Ok && r.status != EditStatus::Ok) {
+    into.status = r.status;
+    into.messageId = r.messageId;
+    into.messageStyle = r.messageStyle;
+  }
+  into.beep |= r.beep;
+  into.stateBits |= r.stateBits;
+  into.indexRebuilt |= r.indexRebuilt;
+  into.renumberRefs |= r.renumberRefs;
+  into.scrollBars |= r.scrollBars;
+}
+
 int32_t CaretLine(const StepEditModel& m) { return InsertionLine(m, m.topLine); }
 
 int32_t LineEvent(const StepEditModel& m, int32_t line) {

@@ -137,6 +137,9 @@ constexpr uint32_t kStateTiming = 2;
 
 EditResult TrackFullResult();
 EditResult RefusedResult(UINT messageId = 0, UINT style = 0, bool beep = false);
+// Several edits made as one (the keys of one chord): the flags add up and
+// the first refusal is kept.
+void MergeEditResult(EditResult& into, const EditResult& r);
 
 // The line the caret is on: step list topLine + caretRow - 1, rhythm grid
 // topLine + (caretColumn - 15) / 2.
@@ -151,7 +154,8 @@ int32_t LineOfEvent(const StepEditModel& m, int32_t event);
 // The selection ordered, from at least 0; false for none.
 bool OrderedSelection(const StepEditModel& m, int32_t* from, int32_t* to);
 
-// Used events of the editor's track as the limit checks count them.
+// Used events of the editor's track as the limit checks count them; the
+// algorithms that check it work on a contiguous track.
 inline int32_t UsedEvents(const StepEditModel& m) { return m.eventCount; }
 // Whether adding n events keeps the track under the limit (used + n must
 // not reach 16,371, as every insertion counts it).

@@ -1,10 +1,10 @@
 #include "notecaret.h"
 
-#include "editorblocks.h"
+#include <algorithm>
+
+#include "fieldedit.h"
 #include "lineindex.h"
-#include "settings.h"
-#include "stepservices.h"
-#include "songcontext.h"
+#include "stepinputmodes.h"
 
 namespace {
 
@@ -13,41 +13,27 @@ constexpr uint16_t kMaxNoteVelocity = 127;
 
 bool IsNote(const StepEvent& e) { return e.code < kFirstCommand; }
 
-// The event of a line, or -1 beyond the table.
-int EventOfLine(const StepEditorData& ed, const LineEntry* lines, int32_t line) {
-  if (!lines || line < 0 || line > (ed.lineCount - 1) || line >= kTrackSlots) return -1;
-  return static_cast<int>(lines[line].firstEvent);
-}
-
-// One line down, scrolling when the caret sits on the window's last row.
-void CaretLineDown(HWND editor, StepEditorData* ed) {
-  if (ed->viewMode == kModeRhythmGrid) {
-    ed->caretColumn = static_cast<int16_t>(ed->caretColumn + 2);
-    return;
+// Line-down scrolls (the caret keeps its row) until the caret line is a
+// note, the end line or the last line. On the end line of a contiguous
+// track the gap opens, as the list's scrolling opens it there.
+void SkipToNoteLine(StepEditModel& m, StepSongContext& ctx, EditResult& r) {
+  bool moved = false;
+  {
+    ModelEvents block(m);
+    const StepEvent* e = block.events();
+    if (!e) return;
+    while (CaretLine(m) < m.lineCount - 1) {
+      ++m.topLine;
+      moved = true;
+      const int32_t index = LineEvent(m, CaretLine(m));
+      if (index < 0 || index >= m.eventCount || index >= block.slots() || IsNote(e[index])) break;
+    }
   }
-  int width = 0, height = 0;
-  GetWndCharSize(editor, &width, &height);
-  const int rows = height > 0 ? ed->clientHeight / height : 1;
-  if (ed->caretRow < rows) ++ed->caretRow;
-  else ++ed->topLine;
-}
-
-// Down at least one line, on over command lines, stopping on a note line or
-// the end.
-void SkipToNextNoteLine(HWND editor, StepEditorData* ed) {
-  const TrackBlock tb = ReadTrackBlock(*ed);
-  Locked lines(ed->lineTable), events(tb.events);
-  const auto* table = lines.as<LineEntry>();
-  const auto* ev = events.as<StepEvent>();
-  if (!table || !ev) return;
-  const int slots = SlotsOf(tb.events);
-  for (;;) {
-    const int32_t line = InsertionLine(*ed, ed->topLine);
-    if (line >= (ed->lineCount - 1)) return;
-    CaretLineDown(editor, ed);
-    const int index = EventOfLine(*ed, table, line + 1);
-    if (index < 0 || index >= slots || index > ed->eventCount) return;
-    if (IsNote(ev[index]) || ev[index].code >= kEndCode) return;
+  if (!moved) return;
+  r.scrollBars = true;
+  if (m.indexCurrent == 1 && LineEvent(m, CaretLine(m)) == m.eventCount && OpenInsertGap(m, ctx, m.topLine)) {
+    r.indexRebuilt = true;
+    if (&m == ctx.current && ctx.shared) MirrorIndexCurrent(*ctx.shared, m.indexCurrent);
   }
 }
 
@@ -79,24 +65,27 @@ bool SetNoteValues(StepEvent* events, int count, int index, int key, int step, i
   return true;
 }
 
-int SetNoteAtCaret(HWND editor, int key, int step, int gate, int velocity) {
-  StepEditorData* ed = GetStepEditorData(editor);
-  // The gap state appends first; that belongs to the field editing.
-  if (!ed || ed->indexCurrent != 1) return 0;
-  bool changed = false, stepChanged = false;
+EditResult SetNoteAtCaret(StepEditModel& m, StepSongContext& ctx, int key, int step, int gate, int velocity) {
+  EditResult r;
+  if (m.eventCount < 0) return RefusedResult();
+  const int32_t index = LineEvent(m, CaretLine(m));
+  if (m.indexCurrent == 0 && index == m.eventCount) {
+    // The end line stands for a new note: append it first. Without room
+    // the end event must stay what it is.
+    r = RepeatPreviousLineInGap(m, ctx);
+    if (r.status != EditStatus::Ok) return r;
+  }
+  bool written = false, stepChanged = false;
   {
-    const TrackBlock tb = ReadTrackBlock(*ed);
-    Locked lines(ed->lineTable), events(tb.events);
-    const int index = EventOfLine(*ed, lines.as<LineEntry>(), InsertionLine(*ed, ed->topLine));
-    if (index >= 0 && index <= ed->eventCount)
-      changed = SetNoteValues(events.as<StepEvent>(), SlotsOf(tb.events), index, key, step, gate, velocity,
-                              &stepChanged);
+    ModelEvents block(m);
+    // Only the events before the end event can take a note.
+    const int count = std::min(block.slots(), m.eventCount);
+    written = SetNoteValues(block.events(), count, index, key, step, gate, velocity, &stepChanged);
   }
-  if (changed) {
-    // Positions and overlap marks follow the new key, gate and step.
-    BuildTrackLineIndex(*ed, OpenSongContext().get());
-    if (g_stepHooks.setTrackStateBits) g_stepHooks.setTrackStateBits(editor, stepChanged ? 3 : 1);
+  if (written) {
+    FinishFieldEdit(m, ctx, index, stepChanged, false, r);
+    r.scrollBars = true;
   }
-  if (g_settings.midiInSkipEvent) SkipToNextNoteLine(editor, ed);
-  return changed ? 1 : 0;
+  if (ctx.settings.midiInSkipEvent) SkipToNoteLine(m, ctx, r);
+  return r;
 }

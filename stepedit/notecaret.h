@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "editmodel.h"
 #include "zk/song.h"
 
 constexpr int kKeepValue = -1;
@@ -19,8 +20,14 @@ constexpr int kDefaultGate = 20;
 bool SetNoteValues(StepEvent* events, int count, int index, int key, int step, int gate, int velocity,
                    bool* stepChanged = nullptr);
 
-// The editor's caret line gets the note (only a note line changes). With
-// [OTHER] MIDIINSkipEvent the caret then moves down past command lines to
-// the next note line or the end. Returns 1 when a note changed. An editor
-// with an insertion gap open takes nothing.
-int SetNoteAtCaret(HWND editor, int key, int step, int gate, int velocity);
+// The caret line gets the note. In the gap state a caret on the end line
+// first appends a note there (a full track refuses, track unchanged) and
+// that note takes the values; otherwise only a note line changes. Then the
+// edit is finished (clamp, index or overlap marks, typed field cleared,
+// state bits). With MIDIINSkipEvent the list then scrolls down a line at a
+// time, the caret keeping its row (topLine grows; scrollBars asks for the
+// redraw), past command lines to the next note line or the end line; landing
+// on the end line of a contiguous track opens the gap there, as the list's
+// own scrolling does, so the next note appends, and the mode's low bit
+// follows. A stateBits of 0 means nothing was written.
+EditResult SetNoteAtCaret(StepEditModel& m, StepSongContext& ctx, int key, int step, int gate, int velocity);

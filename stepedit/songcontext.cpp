@@ -19,6 +19,7 @@ OpenSongContext::OpenSongContext(HWND frame) : frame_(frame) {
   ctx_.settings.dragDropEdit = g_settings.dragDropEdit;
   ctx_.shared = &g_stepShared;
   ctx_.playing = g_stepHooks.isPlaying && g_stepHooks.isPlaying() != 0;
+  ctx_.portsHeld = g_app.portsUnavailable != 0;
   ctx_.settings.midiInVelocity = g_settings.midiInVelocity;
   ctx_.settings.midiInSkipEvent = g_settings.midiInSkipEvent;
   ctx_.settings.maxTrack = g_settings.maxTrack;

@@ -1,10 +1,11 @@
 #include "stepinput.h"
 
-#include "appglobals.h"
+#include <cstring>
+
 #include "notecaret.h"
 #include "programstate.h"
 #include "settings.h"
-#include "songmodel.h"
+#include "songcontext.h"
 #include "stepeditdata.h"
 #include "stepservices.h"
 #include "stepwnd.h"
@@ -13,124 +14,84 @@
 
 namespace {
 
-constexpr uint32_t kNoteOff = 0x80;
-constexpr uint32_t kNoteOn = 0x90;
-
 // Fixed, so the handle is the table and the engine can fill it directly.
-HGLOBAL g_heldKeys = nullptr;
+HGLOBAL g_engineKeys = nullptr;
 
-HGLOBAL HeldKeyBlock() {
-  if (!g_heldKeys) g_heldKeys = GlobalAlloc(GPTR, kHeldKeyCount);
-  return g_heldKeys;
+bool ReadEngineKeys(uint8_t table[kHeldKeyCount]) {
+  if (!g_stepHooks.readMidiInTable) return false;
+  if (!g_engineKeys) g_engineKeys = GlobalAlloc(GPTR, kHeldKeyCount);
+  if (!g_engineKeys || !g_stepHooks.readMidiInTable(g_engineKeys)) return false;
+  std::memcpy(table, static_cast<const void*>(g_engineKeys), kHeldKeyCount);
+  return true;
 }
 
-struct ShortNote {
-  uint32_t status;
-  int key;
-  int velocity;
-};
+// The program keeps the mode word in its settings; the model reads and
+// writes the shared state's copy.
+void ModeToShared() { g_stepShared.stepInputMode = static_cast<uint32_t>(g_settings.stepInputMode); }
+void ModeFromShared() { g_settings.stepInputMode = static_cast<int32_t>(g_stepShared.stepInputMode); }
 
-// MIDI input is outside data: key and velocity index 128-entry tables.
-ShortNote Decode(uint32_t message) {
-  return {message & 0xF0, static_cast<int>((message >> 8) & 0x7F), static_cast<int>((message >> 16) & 0x7F)};
-}
-
-uint8_t HeldValue(int velocity) {
-  return g_settings.midiInVelocity ? static_cast<uint8_t>(velocity) : kHeldNoVelocity;
-}
-
-HWND ActiveTrackWindow() {
-  HWND active = ActiveMdiChild();
-  return TrackOfStepEditor(active) ? active : nullptr;
-}
-
-bool SongHasTrackWindowTable() {
-  SongDocument* doc = LockSongDocument(g_app.frame);
-  if (!doc) return false;
-  const bool has = doc->trackWindows != nullptr;
-  UnlockSongDocument(g_app.frame);
-  return has;
-}
-
-// The score pane of the active track window and the score view show the
-// held keys.
-void HeldKeysChanged() {
-  if (const StepEditorData* ed = GetStepEditorData(ActiveTrackWindow()))
+// The score pane of the editor and the score view show the held keys.
+void HeldKeysChanged(HWND editor) {
+  if (const StepEditorData* ed = StepEditorDataOf(editor))
     if (ed->scorePane) SendMessageA(ed->scorePane, WM_ZK_STEPCHANGED, 0, 0);
   if (g_views.scoreView) SendMessageA(g_views.scoreView, WM_ZK_STEPCHANGED, 0, 0);
 }
 
+// What an entry asks of the editor's window.
+void ShowEntry(HWND editor, const EditResult& r) {
+  if (r.beep) MessageBeep(0);
+  if (r.messageId && g_stepHooks.showMessage) g_stepHooks.showMessage(r.messageStyle, r.messageId);
+  if (r.stateBits && g_stepHooks.setTrackStateBits) g_stepHooks.setTrackStateBits(editor, r.stateBits);
+  if (r.stateBits || r.indexRebuilt) UpdateFreeCount(editor);
+  if (r.scrollBars || r.indexRebuilt) UpdateStepScroll(editor);
+}
+
+void ShowInput(const StepInputResult& r) {
+  HWND editor = g_prog.currentStep;
+  if (r.notesEntered) ShowEntry(editor, r.edit);
+  if (r.heldKeysChanged) HeldKeysChanged(editor);
+}
+
 }  // namespace
 
-uint8_t* HeldKeyTable() {
-  static uint8_t spare[kHeldKeyCount];
-  HGLOBAL h = HeldKeyBlock();
-  return h ? static_cast<uint8_t*>(static_cast<void*>(h)) : spare;
-}
+uint8_t* HeldKeyTable() { return g_stepShared.heldKeys; }
 
-void ClearHeldKeys() {
-  uint8_t* keys = HeldKeyTable();
-  for (int k = 0; k < kHeldKeyCount; ++k) keys[k] = 0;
-}
+void ClearHeldKeys() { std::memset(g_stepShared.heldKeys, 0, sizeof g_stepShared.heldKeys); }
 
 void DispatchStepMidiInput(uint32_t message) {
-  if (g_stepHooks.isPlaying && g_stepHooks.isPlaying()) return;
-  if (g_app.portsUnavailable || !SongHasTrackWindowTable() || !ActiveTrackWindow()) return;
-  const int mode = g_settings.stepInputMode / 2;
-  if (mode == kStepModeMono) StepInputMono(message);
-  if (mode == kStepModePoly) StepInputPoly(message);
-  if (mode == kStepModeFKey) StepInputFKey(message, 1);
+  StepInputResult r;
+  {
+    OpenSongContext ctx;
+    ModeToShared();
+    r = DispatchStepMidiInput(ctx.get(), message, ReadEngineKeys);
+    ModeFromShared();
+  }
+  ShowInput(r);
 }
 
-void StepInputMono(uint32_t message) {
-  const ShortNote n = Decode(message);
-  if (n.status != kNoteOn || n.velocity == 0) return;
-  HWND editor = g_prog.currentStep;
-  SetNoteAtCaret(editor, n.key, kKeepValue, kKeepValue, g_settings.midiInVelocity ? n.velocity : kKeepValue);
-  UpdateStepScroll(editor);
+void ApplyPaletteNote(int key, int velocity) {
+  const int source = velocity & 0xFF;
+  const uint32_t message = 0x90u | (static_cast<uint32_t>(key & 0x7F) << 8) | (static_cast<uint32_t>(source) << 16);
+  StepInputResult r;
+  {
+    OpenSongContext ctx;
+    ModeToShared();
+    r = ApplyPaletteStepInput(ctx.get(), message, source);
+    ModeFromShared();
+  }
+  ShowInput(r);
 }
 
-void StepInputPoly(uint32_t message) {
-  ShortNote n = Decode(message);
-  if (n.status == kNoteOff) n.velocity = 0;
-  else if (n.status != kNoteOn) return;
-  uint8_t* held = HeldKeyTable();
-  if (n.velocity) {
-    held[n.key] = HeldValue(n.velocity);
-    return;
+int SetNoteAtCaret(HWND editor, int key, int step, int gate, int velocity) {
+  StepEditorData* ed = StepEditorDataOf(editor);
+  if (!ed) return 0;
+  EditResult r;
+  {
+    OpenSongContext ctx;
+    ModeToShared();
+    r = SetNoteAtCaret(*ed, ctx.get(), key, step, gate, velocity);
+    ModeFromShared();
   }
-  // The first key released enters the chord: its highest note takes the
-  // step, the others sound with it.
-  int count = 0;
-  for (int k = 0; k < kHeldKeyCount; ++k)
-    if (held[k]) ++count;
-  HWND editor = g_prog.currentStep;
-  int entered = 0;
-  for (int k = 0; k < kHeldKeyCount; ++k) {
-    if (!held[k]) continue;
-    ++entered;
-    const int velocity = held[k] == kHeldNoVelocity ? kKeepValue : held[k];
-    SetNoteAtCaret(editor, k, entered == count ? kStepFromNoteAbove : 0, kKeepValue, velocity);
-    held[k] = 0;
-  }
-  if (entered) UpdateStepScroll(editor);
-}
-
-void StepInputFKey(uint32_t message, int fromEngine) {
-  bool changed = false;
-  uint8_t* held = HeldKeyTable();
-  if (fromEngine) {
-    changed = g_stepHooks.readMidiInTable && g_stepHooks.readMidiInTable(HeldKeyBlock());
-  } else {
-    const ShortNote n = Decode(message);
-    const bool wasHeld = held[n.key] != 0;
-    if (n.status == kNoteOff || (n.status == kNoteOn && n.velocity == 0)) {
-      held[n.key] = 0;
-      changed = wasHeld;
-    } else if (n.status == kNoteOn) {
-      held[n.key] = HeldValue(n.velocity);
-      changed = !wasHeld;
-    }
-  }
-  if (changed) HeldKeysChanged();
+  ShowEntry(editor, r);
+  return r.stateBits ? 1 : 0;
 }

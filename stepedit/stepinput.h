@@ -1,33 +1,28 @@
-// MIDI step input: notes from the MIDI input (message 963) or the piano
-// palette written at the caret of the active step editor, by the step input
-// mode (mono, poly, function key).
+// MIDI step input in the running program: message 963 and the piano
+// palette's notes handed to the model's entry methods for the current step
+// editor, and what they did shown in its window.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 
-constexpr int kHeldKeyCount = 128;
-// A held key whose velocity is not to be used.
-constexpr uint8_t kHeldNoVelocity = 255;
+#include "stepinputmodes.h"
 
-// The held keys: 0 not held, 1-127 held with that velocity, 255 held. Shared
-// by the poly and function-key inputs and read by the score views.
+// The held keys (the shared step state's table): 0 not held, 1-127 held with
+// that velocity, 255 held. Shared by the poly and function-key inputs and
+// read by the score views.
 uint8_t* HeldKeyTable();
 void ClearHeldKeys();
 
-// Step input modes / 2 that take MIDI notes.
-constexpr int kStepModeMono = 3;
-constexpr int kStepModePoly = 4;
-constexpr int kStepModeFKey = 5;
-
-// The frame's handler of 963: nothing while a song plays, while the ports
-// are held elsewhere, or without the song's track window table; else the
-// active track window's input by the mode.
+// The frame's handler of 963: the model's dispatch over the open song, the
+// engine's held keys read through a block it can fill.
 void DispatchStepMidiInput(uint32_t message);
 
-// One short message (status in the low byte, key, velocity), as MIDI input
-// delivers it. Key and velocity are read as 7-bit values.
-void StepInputMono(uint32_t message);
-void StepInputPoly(uint32_t message);
-// fromEngine: the held keys come from the engine's own table.
-void StepInputFKey(uint32_t message, int fromEngine);
+// A note of the piano palette (key, velocity; the velocity also tells the
+// source: 0 a release, 2 the keys above are released first) into the
+// current editor by the step input mode.
+void ApplyPaletteNote(int key, int velocity);
+
+// The caret line of an editor gets the note (SetNoteAtCaret of the model)
+// and the window follows. Returns 1 when a note was written.
+int SetNoteAtCaret(HWND editor, int key, int step, int gate, int velocity);

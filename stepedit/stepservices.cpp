@@ -12,6 +12,7 @@
 #include "notenames.h"
 #include "playmonentries.h"
 #include "programstate.h"
+#include "songcontext.h"
 #include "settings.h"
 #include "songmodel.h"
 #include "stepeditdata.h"
@@ -110,12 +111,12 @@ void UpdateStepScroll(HWND editor) {
 void ResetPlayCursors() {
   if (LockSongDocument(g_app.frame) == nullptr) return;
   UnlockSongDocument(g_app.frame);
+  {
+    OpenSongContext ctx;
+    ResetPlayCursors(ctx.get());
+  }
   for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
-    HWND editor = StepEditorOfTrack(n);
-    StepEditorData* ed = GetStepEditorData(editor);
-    if (!ed) continue;
-    ed->playEvent = ed->playLine = 0;
-    InvalidateRect(editor, nullptr, FALSE);
+    if (HWND editor = StepEditorOfTrack(n)) InvalidateRect(editor, nullptr, FALSE);
   }
   PlaceStepCaret(g_prog.currentStep);
   if (g_stepHooks.startMidiInput) g_stepHooks.startMidiInput();
@@ -125,16 +126,31 @@ void ResetPlayCursors() {
 }
 
 int CheckRecordTrack() {
-  for (int n = 1; n <= g_song.trackCount && n <= kMaxTracks; ++n) {
-    HGLOBAL h = SongEntry(TrackHeaderEntry(n));
-    const auto* th = h ? static_cast<const TrackHeader*>(GlobalLock(h)) : nullptr;
-    if (!th) continue;
-    const bool records = (th->mode & 0x06) != 0;
-    GlobalUnlock(h);
-    if (records) return 1;
+  EditResult r;
+  {
+    OpenSongContext ctx;
+    r = CheckRecordTrack(ctx.get());
   }
-  if (g_stepHooks.showMessage) g_stepHooks.showMessage(MB_OK | MB_ICONEXCLAMATION, kNoRecordTrackMessage);
+  if (r.status == EditStatus::Ok) return 1;
+  if (g_stepHooks.showMessage) g_stepHooks.showMessage(r.messageStyle, r.messageId);
   return 0;
+}
+
+void UpdateFreeCount(HWND editor) {
+  EventCounters counters;
+  {
+    OpenSongContext ctx;
+    counters = CountTrackEvents(ctx.get(), StepEditorDataOf(editor));
+  }
+  g_song.usedEvents = static_cast<uint16_t>(counters.used);
+  g_song.freeEvents = counters.free;
+  if (g_stepHooks.showStepInputMode) g_stepHooks.showStepInputMode();
+}
+
+void PlaceLineAtCaret(HWND editor, int position, int32_t line) {
+  StepEditorData* ed = StepEditorDataOf(editor);
+  if (!ed) return;
+  if (PlaceLineAtCaret(*ed, position, line).scrollBars) UpdateStepScroll(editor);
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "editorservices.h"
+
 // Renumbers the same-measure references of every track of the open song.
 void RenumberAllSameMeasureRefs();
 // Marks the open song modified (bit 0 of the first track's state word).
@@ -49,8 +51,15 @@ void ResetPlayCursors();
 
 // 1 when at least one track of the song is set to record (mode bit 0x02 or
 // 0x04); otherwise tells the user (string 1937) and gives 0.
-constexpr UINT kNoRecordTrackMessage = 1937;
 int CheckRecordTrack();
+
+// The used and free event counters for the editor's track (for the whole
+// song when it is no step editor), then the status line.
+void UpdateFreeCount(HWND editor);
+
+// The editor scrolled so that the line stands at the caret position (caret
+// row, or caret column in the rhythm grid), then redrawn.
+void PlaceLineAtCaret(HWND editor, int position, int32_t line);
 
 // Puts the editor's caret back where its caret fields say (in character
 // cells of its font; rhythm display keeps the caret's y in pixels). Only the

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -10,12 +11,18 @@
 
 #include "editmodel.h"
 #include "eventtext.h"
+#include "fieldcommit.h"
+#include "fieldedit.h"
 #include "lineindex.h"
 #include "listline.h"
 #include "stepclip.h"
 #include "modelfixture.h"
+#include "notecaret.h"
+#include "rhythmcells.h"
 #include "stepblocks.h"
 #include "stepmerge.h"
+#include "stepshared.h"
+#include "stepundo.h"
 
 namespace {
 
@@ -46,14 +53,14 @@ double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
 
 // Runs prepare (untimed) then op (timed) kRuns times on a fresh full track.
 void Measure(const char* what, const std::function<void(ModelSong&, StepEditModel&)>& prepare,
-             const std::function<void(ModelSong&, StepEditModel&)>& op) {
+             const std::function<void(ModelSong&, StepEditModel&)>& op, bool rhythm = false) {
   const Events full = FullTrack();
   std::vector<double> times;
   for (int run = 0; run < kRuns; ++run) {
     ModelSong song;
     song.SetTrack(1, full);
     song.SetTrack(2, full);
-    StepEditModel& m = song.Open(1);
+    StepEditModel& m = song.Open(1, rhythm);
     song.Open(2);
     if (prepare) prepare(song, m);
     LARGE_INTEGER a, b;
@@ -143,6 +150,37 @@ int main() {
     std::vector<StepEvent> out(kTrackSlots);
     MergeStepStreams(0, 0, out.data(), kTrackSlots, existing.data(), cut.data());
   });
+  Measure("note at the caret, line 0", nullptr, [](ModelSong& s, StepEditModel& m) {
+    m.topLine = 0;
+    m.caretRow = 1;
+    if (SetNoteAtCaret(m, s.ctx, 72, kKeepValue, kKeepValue, 90).stateBits == 0) std::printf("no note\n");
+  });
+  // A new step time on line 0 moves every later line: the index is rebuilt.
+  Measure("step commit, line 0", nullptr, [](ModelSong& s, StepEditModel& m) {
+    m.topLine = 0;
+    m.caretRow = 1;
+    m.caretColumn = kFieldStep;
+    std::memcpy(s.ctx.shared->fieldBuffer, "    60", kFieldChars + 1);
+    if (!CommitStepField(m, s.ctx, 0).indexRebuilt) std::printf("no rebuild\n");
+  });
+  Measure("undo swap", [](ModelSong& s, StepEditModel& m) {
+    SaveUndoCopy(m);
+    RemoveEvents(m, 100, 8099);
+    BuildTrackLineIndex(m, s.ctx);
+  }, [](ModelSong& s, StepEditModel& m) {
+    if (RestoreStepUndo(m, s.ctx).status != EditStatus::Ok) std::printf("undo refused\n");
+  });
+  // Event 7, a controller of step 0, and the note of key 56 after it make
+  // one column: the note's step goes to the controller as the note leaves.
+  Measure("rhythm cell removed", [](ModelSong& s, StepEditModel& m) {
+    s.ctx.rhythm[0].key = 56;
+    m.topLine = 0;
+    m.caretRow = 1;
+    m.caretColumn = static_cast<int16_t>(kRhythmFirstColumn + 2 * LineOfEvent(m, 7));
+  }, [](ModelSong& s, StepEditModel& m) {
+    const EditResult r = TypeRhythmCell(m, s.ctx, '0');
+    if (r.status != EditStatus::Ok || !(r.stateBits & kStateTiming)) std::printf("no rhythm removal\n");
+  }, true);
   std::printf("stepedit: done\n");
   return 0;
 }

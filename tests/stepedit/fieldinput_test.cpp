@@ -52,7 +52,7 @@ TEST(PitchNameTest, LettersAndAccidentalsWrapAroundTheOctave) {
   struct {
     const char* text;
     int pitch;
-  } cases[] = {{"C ", 0}, {"c#", 1}, {"D+", 3}, {"Eb", 3}, {"E-", 3}, {"A ", 9}, {"B ", 11}, {"Cb", -1}, {"H ", -1},
+  } cases[] = {{"C ", 0}, {"c#", 1}, {"D+", 3}, {"Eb", 3}, {"E-", 3}, {"A ", 9}, {"B ", 11}, {"Cb", 11}, {"B#", 0}, {"H ", -1},
                {"", -1}, {"1", -1}};
   for (const auto& c : cases) EXPECT_EQ(PitchClassOfName(c.text), c.pitch) << c.text;
   EXPECT_STREQ(PitchClassName(11 + 1), "C ");
