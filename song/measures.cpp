@@ -14,6 +14,20 @@ int MeasureEnd(const StepEvent* events, int count, int index) {
   return count;
 }
 
+void MeasureSpan(const StepEvent* e, int n, int a, int b, int32_t* begin, int32_t* end) {
+  int measure = 1, i = 0;
+  while (i < n && measure < a) {
+    i = MeasureEnd(e, n, i);
+    ++measure;
+  }
+  *begin = i;
+  while (i < n && measure <= b) {
+    i = MeasureEnd(e, n, i);
+    ++measure;
+  }
+  *end = i;
+}
+
 void RenumberSameMeasureRefs(StepEvent* events, int count) {
   if (!events || count <= 0) return;
   uint16_t table[kMeasureTableSize];

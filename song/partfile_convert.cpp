@@ -2,8 +2,10 @@
 // time base. Works on bytes only; every length field is checked against the
 // data before it is trusted.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#include "noteoverlap.h"
 #include "partfile.h"
 
 namespace {
@@ -277,21 +279,10 @@ PartKind DetectPartKind(const uint8_t* data, size_t size) {
 }
 
 int PartNoteOverlap(const StepEvent* events, int count, int index, uint16_t gate) {
-  if (index < 0 || index >= count) return 0;
-  const StepEvent& note = events[index];
-  if (note.code >= 0x80 || gate == 1) return 0;
-  // Gate 0 and 0xFFFF give no limit.
-  uint32_t limit = static_cast<uint32_t>(static_cast<int>(static_cast<int16_t>(gate)) - 1);
-  uint64_t distance = note.step;
-  for (int j = index + 1; j < count; ++j) {
-    if (distance > limit) return 0;
-    const StepEvent& e = events[j];
-    if (e.code >= 0xFE) return 0;
-    if (e.code == note.code && e.gate != 0 && e.vel != 0)
-      return static_cast<int>(std::min<uint64_t>(distance, 0x7FFFFFFF));
-    if (e.code < 0xF0) distance += e.step;
-  }
-  return 0;
+  if (!events || index < 0 || index >= count || events[index].code >= 0x80 || gate == 1) return 0;
+  // Read signed as the note's own gate is: 0 and 32,768 up set no limit.
+  const int limit = static_cast<int16_t>(gate);
+  return FindNoteOverlapWithin(events, count, index, limit < 1 ? INT32_MAX : limit);
 }
 
 PartStatus ConvertPartBytes(const uint8_t* data, size_t size, int songTimeBase, bool dropMode,

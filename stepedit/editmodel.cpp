@@ -1,6 +1,7 @@
 #include "editmodel.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "editorblocks.h"
@@ -35,6 +36,15 @@ void MergeEditResult(EditResult& into, const EditResult& r) {
   into.indexRebuilt |= r.indexRebuilt;
   into.renumberRefs |= r.renumberRefs;
   into.scrollBars |= r.scrollBars;
+}
+
+void CaretToLineFromAnchor(StepEditModel& m, int32_t line) {
+  const int32_t anchor = std::max(m.anchorLine, 0);
+  const int32_t offset = line - anchor;
+  if (offset < 0 || offset > (SHRT_MAX - kRhythmFirstColumn) / 2) return;
+  m.topLine = anchor;
+  if (m.viewMode == kModeRhythmGrid) m.caretColumn = static_cast<int16_t>(kRhythmFirstColumn + 2 * offset);
+  else m.caretRow = static_cast<int16_t>(offset + 1);
 }
 
 int32_t CaretLine(const StepEditModel& m) { return InsertionLine(m, m.topLine); }

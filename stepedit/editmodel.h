@@ -151,6 +151,12 @@ int32_t LineEvent(const StepEditModel& m, int32_t line);
 // before it), 0 for none.
 int32_t LineOfEvent(const StepEditModel& m, int32_t event);
 
+// After an edit over a range: when line lies at or after the anchor line,
+// the view starts at the anchor and the caret points at line (step list row
+// line - anchor + 1, rhythm column 15 + 2 x (line - anchor)); otherwise, or
+// when the offset would not fit the caret field, the view stays.
+void CaretToLineFromAnchor(StepEditModel& m, int32_t line);
+
 // The selection ordered, from at least 0; false for none.
 bool OrderedSelection(const StepEditModel& m, int32_t* from, int32_t* to);
 

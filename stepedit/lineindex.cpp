@@ -39,7 +39,7 @@ int FindEndEvent(const StepEvent* events, int count) {
   return -1;
 }
 
-int FindNoteOverlap(const StepEvent* events, int count, int index) {
+int IndexNoteOverlap(const StepEvent* events, int count, int index) {
   if (index < 0 || index >= count) return 0;
   const StepEvent& note = events[index];
   if (note.code >= 0x80 || note.gate <= 1) return 0;
@@ -88,7 +88,7 @@ bool BuildLineIndex(const StepEvent* events, int slots, int mode, uint8_t key, L
       if (measureStart && code == 0xF5) key = static_cast<uint8_t>(e.step & 0xFF);
       if (lineCount < kTrackSlots) lines[lineCount].key = key;
     }
-    if (code < 0x80 && e.gate != 0 && e.vel != 0 && FindNoteOverlap(events, end + 1, i) != 0) {
+    if (code < 0x80 && e.gate != 0 && e.vel != 0 && IndexNoteOverlap(events, end + 1, i) != 0) {
       measures[i].step |= kOverlapBit;
     }
     if (code == 0xFD) {

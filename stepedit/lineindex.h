@@ -14,9 +14,11 @@ int FindEndEvent(const StepEvent* events, int count);
 
 // For the note at index: the step distance to the next note of the same key
 // (nonzero gate and velocity) that starts before the note's gate ends; 0 when
-// there is none, the event is not a note, or its gate is 1 or less. Never
-// reads past count or the end event.
-int FindNoteOverlap(const StepEvent* events, int count, int index);
+// there is none, the event is not a note, or its gate is 1 or less. Gates
+// 0 and 65535 are taken as they stand (no overlap, a long gate), unlike the
+// gate fitting of song/noteoverlap.h. Never reads past count or the end
+// event.
+int IndexNoteOverlap(const StepEvent* events, int count, int index);
 
 // Rebuilds lines (kTrackSlots entries) and measures (kTrackSlots entries) from
 // events[0..slots). False, with both outputs -1, for a mode other than 0 or 1

@@ -9,7 +9,7 @@ bool RecomputeOverlapBits(const StepEvent* events, int32_t end, StepPosition* po
   for (int32_t i = index; i >= 0; --i) {
     const StepEvent& e = events[i];
     positions[i].step &= ~kOverlapBit;
-    if (e.vel != 0 && e.gate != 0 && FindNoteOverlap(events, end + 1, i) != 0) positions[i].step |= kOverlapBit;
+    if (e.vel != 0 && e.gate != 0 && IndexNoteOverlap(events, end + 1, i) != 0) positions[i].step |= kOverlapBit;
     if (e.code < 0xF0) {
       budget -= e.step;
       if (budget <= 0) break;

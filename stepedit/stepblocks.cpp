@@ -44,22 +44,6 @@ int MeasureOfEvent(const StepEditModel& m, int32_t event) {
   return p ? p[event].measure : 0;
 }
 
-// Events [*begin, *end) of measures a..b (1-based) of the n events before a
-// track's end event; an empty run at the track's end when it has fewer.
-void MeasureSpan(const StepEvent* e, int n, int a, int b, int32_t* begin, int32_t* end) {
-  int measure = 1, i = 0;
-  while (i < n && measure < a) {
-    i = MeasureEnd(e, n, i);
-    ++measure;
-  }
-  *begin = i;
-  while (i < n && measure <= b) {
-    i = MeasureEnd(e, n, i);
-    ++measure;
-  }
-  *end = i;
-}
-
 void CaretToFirstRow(StepEditModel& m) {
   if (m.viewMode == kModeRhythmGrid) m.caretColumn = kRhythmFirstColumn;
   else m.caretRow = 1;

@@ -120,7 +120,7 @@ TEST(LineIndex, NoteReachingALaterNoteOfTheSameKeyIsMarked) {
   EXPECT_EQ(ix.measures[0].step & 0x7FFF, 1);
 }
 
-TEST(LineIndex, FindNoteOverlapDistances) {
+TEST(LineIndex, IndexNoteOverlapDistances) {
   struct Case {
     Events events;
     int index;
@@ -137,11 +137,11 @@ TEST(LineIndex, FindNoteOverlapDistances) {
       {Block({N(60, 10, 500)}), 5, 0},                            // index outside
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FindNoteOverlap(c.events.data(), static_cast<int>(c.events.size()), c.index), c.want);
+    EXPECT_EQ(IndexNoteOverlap(c.events.data(), static_cast<int>(c.events.size()), c.index), c.want);
   }
   // A note of the same key at distance 0 overlaps but counts as none.
   Events chord = Block({N(60, 0, 30), N(60, 10)});
-  EXPECT_EQ(FindNoteOverlap(chord.data(), 3, 0), 0);
+  EXPECT_EQ(IndexNoteOverlap(chord.data(), 3, 0), 0);
 }
 
 TEST(LineIndex, RhythmGridLines) {

@@ -1,0 +1,8 @@
+// Search and erase on a full track.
+#include "stepbench.h"
+
+namespace stepbench {
+
+void BenchSearchErase() {}
+
+}  // namespace stepbench
