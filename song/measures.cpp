@@ -2,16 +2,27 @@
 
 #include "zk/cmdcodes.h"
 
+bool OpensMeasure(const StepEvent* events, int index) {
+  if (index <= 0) return index == 0;
+  const uint8_t previous = events[index - 1].code;
+  if (previous == kCodeMeasureEnd || previous == kCodeSameMeasure) return true;
+  // After a measure end's kin (0xFA and up) a reference stays in the measure.
+  return events[index].code == kCodeSameMeasure && previous < 0xFA;
+}
+
 int MeasureEnd(const StepEvent* events, int count, int index) {
-  if (index >= count || events[index].code >= kCodeEndOfTrack) return index;
-  if (events[index].code == kCodeSameMeasure) return index + 1;
-  while (index < count) {
-    uint8_t code = events[index].code;
-    if (code >= kCodeEndOfTrack || code == kCodeSameMeasure) return index;
-    ++index;
-    if (code == kCodeMeasureEnd) return index;
+  if (index < 0 || index >= count || events[index].code >= kCodeEndOfTrack) return index;
+  int next = index + 1;
+  while (next < count && events[next].code < kCodeEndOfTrack && !OpensMeasure(events, next)) ++next;
+  return next;
+}
+
+int MeasureOfEvent(const StepEvent* events, int count, int index) {
+  int measure = 1;
+  for (int i = 1; i <= index && i < count; ++i) {
+    if (OpensMeasure(events, i)) ++measure;
   }
-  return count;
+  return measure;
 }
 
 void MeasureSpan(const StepEvent* e, int n, int a, int b, int32_t* begin, int32_t* end) {

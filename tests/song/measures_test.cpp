@@ -22,6 +22,21 @@ TEST(Measures, MeasureEndRules) {
   EXPECT_EQ(1, MeasureEnd(e.data(), 1, 0));
 }
 
+TEST(Measures, AReferenceAfterAnUnknownMarkStaysInItsMeasure) {
+  // After codes 0xFA and 0xFB a reference is the current measure, as after
+  // a measure end's kin; after a note it is the next one.
+  std::vector<StepEvent> e = {Note(1), {0xFB, 0, 0, 0}, Ref(0), Note(1), Ref(0), Note(1), EndEvent()};
+  const int n = static_cast<int>(e.size());
+  EXPECT_EQ(3, MeasureEnd(e.data(), n, 0));
+  EXPECT_EQ(4, MeasureEnd(e.data(), n, 3));
+  const int measures[] = {1, 1, 1, 2, 3, 4, 4};
+  for (int i = 0; i < n; ++i) EXPECT_EQ(measures[i], MeasureOfEvent(e.data(), n, i)) << i;
+  int32_t begin, end;
+  MeasureSpan(e.data(), n - 1, 2, 3, &begin, &end);
+  EXPECT_EQ(3, begin);
+  EXPECT_EQ(5, end);
+}
+
 TEST(Measures, RenumberPointsReferencesAtMeasureStarts) {
   // Measures: 0 = [0,1], 1 = [2,3], 2 = ref at 4, 3 = ref at 5, 4 = [6].
   std::vector<StepEvent> e = {Note(1), Bar(), Note(2), Bar(), Ref(1, 999), Ref(0, 0), Note(3),

@@ -9,6 +9,7 @@
 #include "lineindex.h"
 #include "modelfixture.h"
 #include "stepmerge.h"
+#include "testsupport.h"
 
 namespace {
 
@@ -19,16 +20,6 @@ StepEvent Gap(uint16_t step) { return GapMarker(step); }
 StepEvent More(uint8_t a) { return {0xF7, a, 0, 0}; }
 // A rest as a clipboard holds it: any key, gate 0.
 StepEvent ClipRest(uint16_t step) { return Note(0, step, 0, 80); }
-
-std::string Show(const Events& events) {
-  std::string s;
-  char item[40];
-  for (const StepEvent& e : events) {
-    std::snprintf(item, sizeof item, "%02X %u %u %u|", e.code, e.vel, e.step, e.gate);
-    s += item;
-  }
-  return s;
-}
 
 // Merges inserted into track at index as the paste does: existing is the
 // track from index on, the result is read back up to its end event.
@@ -77,7 +68,7 @@ TEST(StepMerge, InterleavesByTime) {
       {"an empty block at the start leaves the track", Track({Note(70, 480), Note(71, 20)}), 0, Track({}),
        Track({Note(70, 480), Note(71, 20)})},
   };
-  for (const Case& c : cases) EXPECT_EQ(Show(c.expected), Show(MergeInto(c.track, c.index, c.inserted))) << c.what;
+  for (const Case& c : cases) EXPECT_EQ(ShowEvents(c.expected), ShowEvents(MergeInto(c.track, c.index, c.inserted))) << c.what;
 }
 
 TEST(StepMerge, BlockEventsAfterTheTrackEndKeepTheirTimes) {
@@ -97,7 +88,7 @@ TEST(StepMerge, BlockEventsAfterTheTrackEndKeepTheirTimes) {
       {"into an empty track", Track({}), Track({Gap(50), Note(60, 100), Note(61, 10)}),
        Track({Rest(50), Note(60, 100), Note(61, 10)})},
   };
-  for (const Case& c : cases) EXPECT_EQ(Show(c.expected), Show(MergeInto(c.track, 0, c.inserted))) << c.what;
+  for (const Case& c : cases) EXPECT_EQ(ShowEvents(c.expected), ShowEvents(MergeInto(c.track, 0, c.inserted))) << c.what;
 }
 
 TEST(StepMerge, NeverWritesPastItsCapacity) {
@@ -133,9 +124,9 @@ TEST(PasteMix, MixesTheBlockByTimeFromTheCaretEvent) {
   const EditResult r = PasteMixSteps(m, song.ctx, clip, 3);
   ASSERT_EQ(r.status, EditStatus::Ok);
   // Measure 2: 71 and 60 at its start, 72 after 240, 61 after 360.
-  EXPECT_EQ(Show(Track({Note(70, 480), MeasureEnd(), Note(71, 0), Note(60, 240, 30), Note(72, 120),
+  EXPECT_EQ(ShowEvents(Track({Note(70, 480), MeasureEnd(), Note(71, 0), Note(60, 240, 30), Note(72, 120),
                         Note(61, 120, 30), MeasureEnd()})),
-            Show(song.Read(1)));
+            ShowEvents(song.Read(1)));
   EXPECT_EQ(SlotsOf(song.Block(1)), kTrackSlots);
   EXPECT_EQ(ReadTrackBlock(m).events, song.Block(1));
   EXPECT_EQ(m.eventCount, 7);
@@ -156,7 +147,7 @@ TEST(PasteMix, OpenGapIsClosedAndUndoKeptFirst) {
   const EditResult r = PasteMixSteps(m, song.ctx, clip, 1);
   ASSERT_EQ(r.status, EditStatus::Ok);
   EXPECT_EQ(m.indexCurrent, 1);
-  EXPECT_EQ(Show(Track({Note(70, 100), Note(71, 0), Note(60, 100)})), Show(song.Read(1)));
+  EXPECT_EQ(ShowEvents(Track({Note(70, 100), Note(71, 0), Note(60, 100)})), ShowEvents(song.Read(1)));
   Locked undo(ReadTrackBlock(m).undo);
   ASSERT_NE(undo.as<StepEvent>(), nullptr);
   EXPECT_EQ(0, std::memcmp(undo.as<StepEvent>() + 1, before.data(), before.size() * sizeof(StepEvent)));
