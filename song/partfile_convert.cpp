@@ -7,6 +7,7 @@
 
 #include "noteoverlap.h"
 #include "partfile.h"
+#include "zk/lebytes.h"
 
 namespace {
 
@@ -21,13 +22,6 @@ bool StartsWith(const uint8_t* data, size_t size, const char* sig) {
   size_t n = std::strlen(sig);
   return size >= n && std::memcmp(data, sig, n) == 0;
 }
-
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32At(const uint8_t* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-void PutU16(uint8_t* p, uint32_t v) { p[0] = v & 0xFF; p[1] = (v >> 8) & 0xFF; }
-void PutU32(uint8_t* p, uint32_t v) { PutU16(p, v); PutU16(p + 2, v >> 16); }
 
 uint16_t Clamp16(uint64_t v) { return static_cast<uint16_t>(std::min<uint64_t>(v, 0xFFFF)); }
 

@@ -6,18 +6,12 @@
 #include "lineindex.h"
 #include "partfile.h"
 #include "stepclip.h"
+#include "zk/lebytes.h"
 
 namespace {
 
 constexpr char kPartMark[] = "Q31PR";
 constexpr uint16_t kPartHeadAfterLength = 12;   // head bytes after offset 8
-
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32At(const uint8_t* p) { return U16At(p) | static_cast<uint32_t>(U16At(p + 2)) << 16; }
-void PutU16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 std::vector<StepEvent> EventsFrom(const uint8_t* p, int count) {
   std::vector<StepEvent> events;
@@ -25,7 +19,6 @@ std::vector<StepEvent> EventsFrom(const uint8_t* p, int count) {
   for (int i = 0; i < count; ++i) events.push_back(StepEventFromBytes(p + i * sizeof(StepEvent)));
   return events;
 }
-
 
 }  // namespace
 

@@ -4,17 +4,12 @@
 #include <cstring>
 
 #include "lineindex.h"
+#include "zk/lebytes.h"
 
 namespace {
 
 constexpr char kClipMark[] = "ZKP";
 constexpr uint8_t kSameMeasureCode = 0xFC;
-
-void PutU16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 }  // namespace
 

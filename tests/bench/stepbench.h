@@ -75,5 +75,8 @@ void BenchSearchErase();
 void BenchQuantizeRamp();
 void BenchShiftReplicate();
 void BenchSortStrokeSlide();
+void BenchCurves();
+void BenchDrop();
+void BenchTrackOps();
 
 }  // namespace stepbench

@@ -18,6 +18,9 @@ int main() {
   BenchQuantizeRamp();
   BenchShiftReplicate();
   BenchSortStrokeSlide();
+  BenchCurves();
+  BenchDrop();
+  BenchTrackOps();
   std::printf("stepedit: done\n");
   return 0;
 }
