@@ -78,5 +78,6 @@ void BenchSortStrokeSlide();
 void BenchCurves();
 void BenchDrop();
 void BenchTrackOps();
+void BenchScoreModel();
 
 }  // namespace stepbench

@@ -21,6 +21,7 @@ int main() {
   BenchCurves();
   BenchDrop();
   BenchTrackOps();
+  BenchScoreModel();
   std::printf("stepedit: done\n");
   return 0;
 }
