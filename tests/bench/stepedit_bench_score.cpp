@@ -2,8 +2,11 @@
 // beams, ties and x positions), alone and for a song of 36 such tracks.
 #include <cstdio>
 
+#include "scorebackground.h"
 #include "scorebeams.h"
+#include "scorelower.h"
 #include "scorenotes.h"
+#include "scoreupper.h"
 #include "stepbench.h"
 
 namespace stepbench {
@@ -58,7 +61,60 @@ void WalkTrack(const StepEditModel& m, WalkTotals& totals) {
   totals.endX = state.x;
 }
 
+// Both panes over the whole track with every switch on: the upper pane's
+// background, notes, beams and gate lines, the lower pane's bars and curves,
+// the position line and a selection of the whole track.
+void LayOutPanes(StepEditModel& m, ScoreDrawCounter& counter) {
+  ScoreLayout layout = MakeScoreLayout(
+      kBitmapScoreMetrics, 480,
+      kScoreShowGate | kScoreShowVelocity | kScoreShowBend | kScoreShowVolume | kScoreShowModulation |
+          kScoreShowExpression | kScoreNoteHeads | kScoreNoteHooks | kScoreShowTempo | kScoreBeams);
+  layout.staffCentreY = 300;
+  constexpr int32_t kPaneWidth = 1 << 30;
+  LayoutUpperPaneBackground(&m, layout, 2000, 600, 0, false, {}, counter);
+  UpperPaneSettings upper;
+  if (!LayoutUpperPane(m, layout, upper, 0, kPaneWidth, counter).ok) std::printf("no upper pane\n");
+  LayoutLowerPane(&m, layout, 0, kPaneWidth, 200, counter);
+  LayoutScorePositionLine(true, 400, 200, counter);
+  m.selFrom = 0;
+  m.selTo = m.eventCount - 1;
+  LayoutScoreSelection(m, layout, 0, kPaneWidth, 0, 200, counter);
+}
+
 }  // namespace
+
+static void BenchScorePanes(const Events& track) {
+  std::vector<double> one, all;
+  uint64_t items = 0;
+  for (int run = 0; run < kRuns; ++run) {
+    ModelSong song;
+    for (int t = 1; t <= kScoreTracks; ++t) song.SetTrack(t, track);
+    std::vector<StepEditModel*> models;
+    for (int t = 1; t <= kScoreTracks; ++t) models.push_back(&song.Open(t));
+
+    ScoreDrawCounter single;
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    LayOutPanes(*models[0], single);
+    QueryPerformanceCounter(&b);
+    one.push_back(Ms(a, b));
+
+    ScoreDrawCounter total;
+    QueryPerformanceCounter(&a);
+    for (StepEditModel* m : models) LayOutPanes(*m, total);
+    QueryPerformanceCounter(&b);
+    all.push_back(Ms(a, b));
+    items = single.count;
+  }
+  std::sort(one.begin(), one.end());
+  std::sort(all.begin(), all.end());
+  std::printf("stepedit %-28s median of %d: %8.3f ms (best %.3f, worst %.3f), %llu items\n",
+              "score both panes (one track)", kRuns, one[one.size() / 2], one.front(), one.back(),
+              static_cast<unsigned long long>(items));
+  std::printf("stepedit %-28s median of %d: %8.3f ms (best %.3f, worst %.3f), %.3f ms a track\n",
+              "score both panes (36 tracks)", kRuns, all[all.size() / 2], all.front(), all.back(),
+              all[all.size() / 2] / kScoreTracks);
+}
 
 void BenchScoreModel() {
   const Events track = ScoreTrack();
@@ -94,6 +150,7 @@ void BenchScoreModel() {
   std::printf("stepedit   score: %d events, %ld records, %d beam groups, %ld ties, %ld bars, last line %d, x %d\n",
               static_cast<int>(track.size()) - 1, last.tally.records, last.groups, last.tally.ties, last.tally.bars,
               last.lastLine, last.endX);
+  BenchScorePanes(track);
 }
 
 }  // namespace stepbench
